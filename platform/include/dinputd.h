@@ -1,0 +1,3 @@
+#pragma once
+#include "dinput.h"
+#include "simwin/effect_driver_interface.h"

@@ -1,0 +1,26 @@
+// Model S: a single joystick with two rumble motors.
+#pragma once
+
+#include "device_model_profile.h"
+
+// The USB ids and class identifiers below are placeholders that belong to no
+// vendor. Put the controller's own USB ids and the class identifiers that the
+// device installation registers here before shipping.
+inline constexpr DeviceModelProfile kModelProfile = {
+    DeviceModel::S,
+    /*vendorId=*/0x0000,
+    /*productId=*/0x0053,
+    /*effectDriverClassId=*/
+    {0x00000000, 0x0000, 0x4000, {0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x53, 0x01}},
+    /*propertySheetClassId=*/
+    {0x00000000, 0x0000, 0x4000, {0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x53, 0x02}},
+    "Unotrek",
+    "Driver Version: V3.39(2005.03)",
+    /*playbackPeriodMs=*/35,
+    /*reportLength=*/8,
+    MotorByteMapping::DoubledNoDeadZone,
+    /*finalOutputIsStopSequence=*/true,
+    /*stopEffectSilencesAtOnce=*/false,
+    /*readsRumbleSwitch=*/true,
+    /*joyConfigRecordSize=*/1176,
+};

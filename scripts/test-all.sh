@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds and runs every test: the host tests under AddressSanitizer and
+# UndefinedBehaviorSanitizer, the concurrency tests under ThreadSanitizer, and
+# the checks of the Windows modules of both processor widths.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-packages.sh
+scripts/check-format.sh
+for preset in host host-tsan win64 win32; do
+    echo "=== $preset"
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset"
+    ctest --preset "$preset"
+done
