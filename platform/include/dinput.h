@@ -1,3 +1,4 @@
 #pragma once
 #include "windows.h"
 #include "simwin/directinput_effects.h"
+#include "simwin/directinput_joystick_config.h"

@@ -6,3 +6,4 @@
 #include "simwin/com.h"
 #include "simwin/kernel.h"
 #include "simwin/registry.h"
+#include "simwin/files.h"

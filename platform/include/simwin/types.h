@@ -27,7 +27,8 @@ typedef char CHAR;
 typedef unsigned char UCHAR;
 typedef int16_t SHORT;
 typedef uint16_t USHORT;
-typedef wchar_t WCHAR;
+// Two bytes, as on the platform (the host's wchar_t is four).
+typedef char16_t WCHAR;
 typedef int32_t HRESULT;
 typedef size_t SIZE_T;
 typedef uintptr_t DWORD_PTR;

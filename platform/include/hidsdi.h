@@ -1,0 +1,3 @@
+#pragma once
+#include "windows.h"
+#include "simwin/hid.h"
