@@ -2,14 +2,22 @@
 // where the controller is, how strong it should play, and its 32 effects.
 //
 // Fields that application threads write without the PlaybackLock while the
-// playback tick reads them (play state, times, counts, gain, amplify) are
-// atomics: each is one 32-bit value, and the tick sees either the old or
-// the new one.
+// playback tick reads them (play state, times, counts, gain, amplify, the
+// motor accumulators) are atomics: each is one 32-bit value, and the tick
+// sees either the old or the new one.
+//
+// The connection guard owns the controller connection: the device handle,
+// the device path and the report id change, and reports are written, only
+// while it is held. So a rebinding on an application thread, a model T
+// StopEffect writing a report, and the tick writing, reopening or closing
+// never meet on a handle.
 #pragma once
 
 #include <dinput.h>
+#include <dinputd.h>
 
 #include <atomic>
+#include <mutex>
 
 inline constexpr UINT kDeviceCount = 16;
 inline constexpr UINT kEffectSlotCount = 32;
@@ -40,12 +48,17 @@ struct EffectSlot {
 struct DeviceEntry {
     std::atomic<DWORD> bound;
     HANDLE deviceHandle;
-    LONG joystickId;
+    std::atomic<LONG> joystickId;
     BYTE reportId;
     std::atomic<DWORD> gain;
     std::atomic<DWORD> amplify;
-    DWORD leftMotor;
-    DWORD rightMotor;
+    std::atomic<DWORD> leftMotor;
+    std::atomic<DWORD> rightMotor;
     char devicePath[kDevicePathCapacity];
     EffectSlot slots[kEffectSlotCount];
+    std::mutex connectionGuard;
 };
+
+inline bool IsOpenHandle(HANDLE handle) {
+    return handle != nullptr && handle != INVALID_HANDLE_VALUE;
+}

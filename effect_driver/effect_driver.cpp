@@ -1,12 +1,15 @@
 #include "effect_driver/effect_driver.h"
 
-#include <mmsystem.h>
-
 #include <new>
 
+#include "effect_driver/device_connection.h"
 #include "effect_driver/driver_methods.h"
 #include "effect_driver/effect_driver_factory.h"
+#include "effect_driver/effect_store.h"
 #include "effect_driver/module_state.h"
+#include "effect_driver/motor_reports.h"
+#include "effect_driver/playback_timer.h"
+#include "profiles/selected_model.h"
 
 namespace {
 
@@ -45,19 +48,37 @@ void ResetDeviceEntry(DeviceEntry& entry) {
     entry.devicePath[0] = '\0';
 }
 
+// What a controller gets when the driver object goes away. Results are not
+// looked at: there is nobody left to tell.
+void SendFinalOutput(EffectDriver* driver, DWORD device) {
+    if (kModelProfile.finalOutputIsStopSequence) {
+        SendStopSequence(driver, device);
+    } else {
+        driver->devices[device].leftMotor = 0;
+        driver->devices[device].rightMotor = 0;
+        WriteMotorReport(driver, device);
+    }
+}
+
 // Ends the object: stops playback, destroys every live effect, gives each
 // open controller its final output and closes it, then frees the memory.
 void DestroyEffectDriver(EffectDriver* driver) {
     Sleep(kDestructionGraceMs);
-    if (driver->playbackTimer != 0) {
-        timeKillEvent(driver->playbackTimer);
-        driver->playbackTimer = 0;
-    }
+    StopPlaybackTimer(driver);
     for (DWORD device = 0; device < kDeviceCount; ++device) {
+        DeviceEntry& entry = driver->devices[device];
         for (DWORD slot = 0; slot < kEffectSlotCount; ++slot) {
-            if (driver->devices[device].slots[slot].inUse == 1) {
-                IDirectInputEffectDriver_DestroyEffect(&driver->iface, device, slot + 1);
+            if (entry.slots[slot].inUse == 1 &&
+                FAILED(IDirectInputEffectDriver_DestroyEffect(&driver->iface, device, slot + 1))) {
+                // The lock is held elsewhere (another process's tick). Our
+                // own timer is already gone and nobody else holds this
+                // object, so the effect is freed without it.
+                ClearSlot(entry.slots[slot]);
             }
+        }
+        if (IsOpenHandle(entry.deviceHandle)) {
+            SendFinalOutput(driver, device);
+            CloseConnection(entry);
         }
     }
     UnlockModule();

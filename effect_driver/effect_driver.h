@@ -18,7 +18,9 @@ struct EffectDriver {
     LONG volatile refCount;
     DeviceEntry devices[kDeviceCount];
     EffectAttributesTable attributes;
-    UINT playbackTimer;
+    // Identifier of the periodic timer that runs the playback tick, 0 while
+    // none runs. Bindings on several threads may race to start it.
+    std::atomic<UINT> playbackTimer;
     // The factory whose link names this object, or none. Guarded by the
     // factory link lock (effect_driver_factory.cpp).
     EffectDriverFactory* linkedFactory;

@@ -13,6 +13,27 @@ enum class MotorByteMapping {
     DeadZoneBelow25,    // clamp to 127, 1..24 become 0
 };
 
+// Which output reports the controller understands.
+enum class OutputProtocol {
+    StrengthFollowUpStop,  // StrengthReport 0x51, FollowUpReport 0xFA 0xFE, StopReport 0xF3
+    StrengthOnly,          // one StrengthReport, moving or still
+};
+
+// How the playback tick adds an effect's two axis forces to the motors.
+enum class MotorMixing {
+    // left += axis 1, right += axis 0, and every type but the constant force
+    // also adds axis 0 to the left motor.
+    CrossedWithWaveBoost,
+    // left += axis 0, right += axis 1.
+    Straight,
+};
+
+// Which axes a polar direction drives when an effect has two or more.
+enum class PolarSpread {
+    FirstTwoAxes,     // axis 0 cosine, axis 1 sine, further axes nothing
+    AlternatingAxes,  // even axes cosine, odd axes sine
+};
+
 struct DeviceModelProfile {
     DeviceModel model;
     WORD vendorId;
@@ -22,6 +43,7 @@ struct DeviceModelProfile {
     const char* productName;
     const char* aboutVersionText;
     UINT playbackPeriodMs;
+    OutputProtocol outputProtocol;
     // Bytes of every output report, report id included.
     UINT reportLength;
     MotorByteMapping motorByteMapping;
@@ -30,6 +52,11 @@ struct DeviceModelProfile {
     bool finalOutputIsStopSequence;
     bool stopEffectSilencesAtOnce;
     bool readsRumbleSwitch;
+    MotorMixing motorMixing;
+    PolarSpread polarSpread;
+    // Sine forces between 0 and 50 are lifted by 50 so that weak waves are
+    // still felt.
+    bool liftsWeakSineForces;
     // Size put in the joystick configuration record handed to
     // IDirectInputJoyConfig::GetConfig (only the instance GUID is read back).
     DWORD joyConfigRecordSize;

@@ -17,11 +17,15 @@ inline constexpr DeviceModelProfile kModelProfile = {
     "Gemtrek",
     "Driver Version: 3.39(2005.08)",
     /*playbackPeriodMs=*/25,
+    OutputProtocol::StrengthOnly,
     /*reportLength=*/5,
     MotorByteMapping::DeadZoneBelow25,
     /*finalOutputIsStopSequence=*/false,
     /*stopEffectSilencesAtOnce=*/true,
     /*readsRumbleSwitch=*/false,
+    MotorMixing::Straight,
+    PolarSpread::AlternatingAxes,
+    /*liftsWeakSineForces=*/false,
     // The 64-bit model T build has always passed the DirectX 5 record size.
     /*joyConfigRecordSize=*/sizeof(void*) == 8 ? 1160 : 1176,
 };
