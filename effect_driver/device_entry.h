@@ -35,7 +35,10 @@ enum PlayState : DWORD {
 typedef DIEFFECT_DX5 EffectParameters;
 
 struct EffectSlot {
-    DWORD inUse;
+    // Set and cleared only under the PlaybackLock, but read without it by
+    // the device-wide commands (stop all, reset), which walk the slots on
+    // application threads while downloads and destroys run on others.
+    std::atomic<DWORD> inUse;
     EffectParameters parameters;
     const DIEFFECTATTRIBUTES* attributes;
     DWORD typeIndex;
