@@ -1,9 +1,16 @@
 // Reset of the simulated machine. It touches only what tests arrange:
 // timers (killed, callbacks in progress waited out), the clock (stepped, at
-// 0), the registry (emptied) and armed faults (cleared). Loaded modules, open
-// kernel handles, heap blocks and the event namespace are left alone.
+// 0), the registry (emptied), armed faults (cleared), the HID controllers
+// (removed with their reports, opens and armed write failures) and
+// DirectInput's joystick table (emptied). Loaded modules, open kernel handles
+// (device files stay open but dead), heap blocks, the event namespace and
+// what callers own (device information sets, preparsed data, DirectInput
+// objects) are left alone: freeing them would pull memory from under code
+// that still holds it.
 #include "clock_internal.h"
+#include "directinput_internal.h"
 #include "faults.h"
+#include "hid_controllers.h"
 #include "registry_internal.h"
 #include "simwin/control.h"
 #include "timers_internal.h"
@@ -13,4 +20,6 @@ void simwin::Reset() {
     detail::ResetClock();
     detail::ResetRegistry();
     detail::ClearAllFaults();
+    detail::ResetHidControllers();
+    detail::ResetJoysticks();
 }

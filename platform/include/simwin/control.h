@@ -11,7 +11,8 @@
 namespace simwin {
 
 // Brings the machine back to a fresh state: empty registry, stepped clock at
-// 0, no timers, no pending faults, all modules' handles left alone.
+// 0, no timers, no pending faults, no HID controllers and an empty joystick
+// table; all modules' handles left alone.
 void Reset();
 
 // The clock behind GetTickCount and timeGetTime.

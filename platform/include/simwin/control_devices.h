@@ -24,6 +24,11 @@ struct HidControllerSpec {
     BYTE outputReportId = 0;
 };
 
+// The usage page and usage of a controller's output value, as the HID class
+// driver reports them.
+constexpr USHORT kOutputValueUsagePage = 0x0001;
+constexpr USHORT kOutputValueUsage = 0x0001;
+
 typedef int ControllerId;
 
 // Plugs a controller in; it is present from now on.
@@ -71,5 +76,7 @@ void RemoveJoystick(UINT joystickId);
 // DirectInput objects and HID preparsed data not yet released.
 size_t LiveDirectInputObjects();
 size_t LivePreparsedData();
+// SetupAPI device information sets not yet destroyed.
+size_t LiveDeviceInfoSets();
 
 }  // namespace simwin

@@ -1,0 +1,300 @@
+// DirectInput 7 as a force-feedback driver uses it: DirectInputCreateEx, the
+// DirectInput object's FindDevice, its joystick configuration's GetConfig,
+// and the joystick table behind GetConfig (SetJoystick, RemoveJoystick).
+//
+// Objects are plain structures with their function table first and a
+// reference count changed by interlocked operations; each is counted by
+// LiveDirectInputObjects from creation until its last Release. Table slots
+// nobody implements answer E_NOTIMPL, so no slot is ever NULL.
+//
+// Semantics kept:
+//  - DirectInputCreateEx clears *ppvOut first; then an injected fault, an
+//    outer unknown (CLASS_E_NOAGGREGATION), an interface other than
+//    IID_IDirectInput7A (E_NOINTERFACE) and a version below 0x0700
+//    (DIERR_OLDDIRECTINPUTVERSION) fail it, in that order. A NULL ppvOut is
+//    E_POINTER.
+//  - Injected faults (FailCall of "DirectInputCreateEx", "FindDevice" or
+//    "GetConfig") return the armed error as the result when it reads as a
+//    failure HRESULT (negative), else E_FAIL, so a plain error number such
+//    as ERROR_GEN_FAILURE never reads as success.
+//  - Querying the joystick configuration makes a new object each time; it
+//    holds a reference on its DirectInput object until its own last Release,
+//    so the two may be released in either order.
+//  - FindDevice answers the instance GUID of the present controller with
+//    that interface path (compared without case) for GUID_DEVCLASS_HIDCLASS;
+//    any other class, or no such controller, is DIERR_DEVICENOTREG.
+//  - GetConfig takes records of 1176 bytes (current) or 1160 (DirectX 5)
+//    only; it writes guidInstance alone (with DIJC_GUIDINSTANCE), which lies
+//    within both, and leaves every other field as the caller set it.
+//
+// The joystick table has its own mutex; LiveDirectInputObjects is atomic.
+#include <atomic>
+#include <map>
+#include <mutex>
+
+#include "directinput_internal.h"
+#include "faults.h"
+#include "hid_controllers.h"
+#include "simwin/control_devices.h"
+#include "simwin/directinput_joystick_config.h"
+#include "simwin/kernel.h"
+
+namespace simwin::detail {
+namespace {
+
+constexpr DWORD kDirectInput7 = 0x0700;
+
+std::atomic<size_t> g_live_objects{0};
+
+std::mutex g_mutex;  // guards g_joysticks
+// Never destroyed: looked up from threads that outlive static destruction.
+auto* g_joysticks = new std::map<UINT, GUID>;
+
+HRESULT InjectedFailure(const char* function) {
+    DWORD error = ERROR_SUCCESS;
+    if (!ShouldFail(function, &error)) {
+        return S_OK;
+    }
+    const auto result = static_cast<HRESULT>(error);
+    return result < 0 ? result : E_FAIL;
+}
+
+// Fills table slots that nobody implements. Callers pass their slot's own
+// arguments; the platform's calling convention lets the callee ignore them.
+HRESULT STDMETHODCALLTYPE NotImplemented() {
+    return E_NOTIMPL;
+}
+void* const kNotImplemented = reinterpret_cast<void*>(&NotImplemented);
+
+struct DirectInput {
+    IDirectInput7A iface;
+    LONG refs;
+};
+
+struct JoyConfig {
+    IDirectInputJoyConfig iface;
+    LONG refs;
+    DirectInput* owner;  // holds a reference
+};
+
+DirectInput* FromInterface(IDirectInput7A* iface) {
+    return reinterpret_cast<DirectInput*>(iface);
+}
+JoyConfig* FromInterface(IDirectInputJoyConfig* iface) {
+    return reinterpret_cast<JoyConfig*>(iface);
+}
+
+// --- IDirectInput7A ---------------------------------------------------------
+
+JoyConfig* NewJoyConfig(DirectInput* owner);
+
+ULONG STDMETHODCALLTYPE DirectInputAddRef(IDirectInput7A* This) {
+    return static_cast<ULONG>(InterlockedIncrement(&FromInterface(This)->refs));
+}
+
+ULONG STDMETHODCALLTYPE DirectInputRelease(IDirectInput7A* This) {
+    DirectInput* self = FromInterface(This);
+    const LONG refs = InterlockedDecrement(&self->refs);
+    if (refs == 0) {
+        delete self;
+        --g_live_objects;
+    }
+    return static_cast<ULONG>(refs);
+}
+
+HRESULT STDMETHODCALLTYPE DirectInputQueryInterface(IDirectInput7A* This, REFIID riid,
+                                                    void** ppvObject) {
+    if (ppvObject == nullptr) {
+        return E_POINTER;
+    }
+    *ppvObject = nullptr;
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDirectInput7A)) {
+        DirectInputAddRef(This);
+        *ppvObject = This;
+        return S_OK;
+    }
+    if (IsEqualIID(riid, IID_IDirectInputJoyConfig)) {
+        *ppvObject = &NewJoyConfig(FromInterface(This))->iface;
+        return S_OK;
+    }
+    return E_NOINTERFACE;
+}
+
+HRESULT STDMETHODCALLTYPE DirectInputFindDevice(IDirectInput7A* This, REFGUID rguidClass,
+                                                LPCSTR name, LPGUID instance) {
+    (void)This;
+    const HRESULT injected = InjectedFailure("FindDevice");
+    if (injected != S_OK) {
+        return injected;
+    }
+    if (name == nullptr || instance == nullptr) {
+        return DIERR_INVALIDPARAM;
+    }
+    if (!IsEqualGUID(rguidClass, GUID_DEVCLASS_HIDCLASS)) {
+        return DIERR_DEVICENOTREG;
+    }
+    return DirectInputInstanceForPath(name, instance) ? DI_OK : DIERR_DEVICENOTREG;
+}
+
+// Not const: the interface's table pointer is not declared const.
+IDirectInput7AVtbl g_direct_input_vtbl = {
+    DirectInputQueryInterface, DirectInputAddRef, DirectInputRelease,
+    kNotImplemented,  // CreateDevice
+    kNotImplemented,  // EnumDevices
+    kNotImplemented,  // GetDeviceStatus
+    kNotImplemented,  // RunControlPanel
+    kNotImplemented,  // Initialize
+    DirectInputFindDevice,
+    kNotImplemented,  // CreateDeviceEx
+};
+
+// --- IDirectInputJoyConfig --------------------------------------------------
+
+ULONG STDMETHODCALLTYPE JoyConfigAddRef(IDirectInputJoyConfig* This) {
+    return static_cast<ULONG>(InterlockedIncrement(&FromInterface(This)->refs));
+}
+
+ULONG STDMETHODCALLTYPE JoyConfigRelease(IDirectInputJoyConfig* This) {
+    JoyConfig* self = FromInterface(This);
+    const LONG refs = InterlockedDecrement(&self->refs);
+    if (refs == 0) {
+        DirectInput* owner = self->owner;
+        delete self;
+        --g_live_objects;
+        DirectInputRelease(&owner->iface);
+    }
+    return static_cast<ULONG>(refs);
+}
+
+HRESULT STDMETHODCALLTYPE JoyConfigQueryInterface(IDirectInputJoyConfig* This, REFIID riid,
+                                                  void** ppvObject) {
+    if (ppvObject == nullptr) {
+        return E_POINTER;
+    }
+    *ppvObject = nullptr;
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDirectInputJoyConfig)) {
+        JoyConfigAddRef(This);
+        *ppvObject = This;
+        return S_OK;
+    }
+    return E_NOINTERFACE;
+}
+
+HRESULT STDMETHODCALLTYPE JoyConfigAcquire(IDirectInputJoyConfig*) {
+    return E_NOTIMPL;
+}
+HRESULT STDMETHODCALLTYPE JoyConfigUnacquire(IDirectInputJoyConfig*) {
+    return E_NOTIMPL;
+}
+HRESULT STDMETHODCALLTYPE JoyConfigSetCooperativeLevel(IDirectInputJoyConfig*, HWND__*, DWORD) {
+    return E_NOTIMPL;
+}
+HRESULT STDMETHODCALLTYPE JoyConfigSendNotify(IDirectInputJoyConfig*) {
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE JoyConfigGetConfig(IDirectInputJoyConfig* This, UINT id,
+                                             LPDIJOYCONFIG config, DWORD flags) {
+    (void)This;
+    const HRESULT injected = InjectedFailure("GetConfig");
+    if (injected != S_OK) {
+        return injected;
+    }
+    if (config == nullptr ||
+        (config->dwSize != sizeof(DIJOYCONFIG) && config->dwSize != sizeof(DIJOYCONFIG_DX5))) {
+        return DIERR_INVALIDPARAM;
+    }
+    GUID instance;
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        auto it = g_joysticks->find(id);
+        if (it == g_joysticks->end()) {
+            return DIERR_NOMOREITEMS;
+        }
+        instance = it->second;
+    }
+    static_assert(offsetof(DIJOYCONFIG, guidInstance) + sizeof(GUID) <= sizeof(DIJOYCONFIG_DX5),
+                  "guidInstance lies within the smallest record");
+    if ((flags & DIJC_GUIDINSTANCE) != 0) {
+        std::memcpy(reinterpret_cast<BYTE*>(config) + offsetof(DIJOYCONFIG, guidInstance),
+                    &instance, sizeof instance);
+    }
+    return S_OK;
+}
+
+IDirectInputJoyConfigVtbl g_joy_config_vtbl = {
+    JoyConfigQueryInterface, JoyConfigAddRef,    JoyConfigRelease,
+    JoyConfigAcquire,        JoyConfigUnacquire, JoyConfigSetCooperativeLevel,
+    JoyConfigSendNotify,
+    kNotImplemented,  // EnumTypes
+    kNotImplemented,  // GetTypeInfo
+    kNotImplemented,  // SetTypeInfo
+    kNotImplemented,  // DeleteType
+    JoyConfigGetConfig,
+    kNotImplemented,  // SetConfig
+    kNotImplemented,  // DeleteConfig
+    kNotImplemented,  // GetUserValues
+    kNotImplemented,  // SetUserValues
+    kNotImplemented,  // AddNewHardware
+    kNotImplemented,  // OpenTypeKey
+    kNotImplemented,  // OpenConfigKey
+};
+
+JoyConfig* NewJoyConfig(DirectInput* owner) {
+    DirectInputAddRef(&owner->iface);
+    ++g_live_objects;
+    return new JoyConfig{{&g_joy_config_vtbl}, 1, owner};
+}
+
+}  // namespace
+
+void ResetJoysticks() {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    g_joysticks->clear();
+}
+
+}  // namespace simwin::detail
+
+namespace simwin {
+
+void SetJoystick(UINT joystickId, const GUID& instance) {
+    std::lock_guard<std::mutex> lock(detail::g_mutex);
+    (*detail::g_joysticks)[joystickId] = instance;
+}
+
+void RemoveJoystick(UINT joystickId) {
+    std::lock_guard<std::mutex> lock(detail::g_mutex);
+    detail::g_joysticks->erase(joystickId);
+}
+
+size_t LiveDirectInputObjects() {
+    return detail::g_live_objects.load();
+}
+
+}  // namespace simwin
+
+extern "C" HRESULT WINAPI DirectInputCreateEx(HINSTANCE hinst, DWORD dwVersion, REFIID riidltf,
+                                              LPVOID* ppvOut, LPUNKNOWN punkOuter) {
+    (void)hinst;
+    if (ppvOut == nullptr) {
+        return E_POINTER;
+    }
+    *ppvOut = nullptr;
+    const HRESULT injected = simwin::detail::InjectedFailure("DirectInputCreateEx");
+    if (injected != S_OK) {
+        return injected;
+    }
+    if (punkOuter != nullptr) {
+        return CLASS_E_NOAGGREGATION;
+    }
+    if (!IsEqualIID(riidltf, IID_IDirectInput7A)) {
+        return E_NOINTERFACE;
+    }
+    if (dwVersion < simwin::detail::kDirectInput7) {
+        return DIERR_OLDDIRECTINPUTVERSION;
+    }
+    ++simwin::detail::g_live_objects;
+    auto* object = new simwin::detail::DirectInput{{&simwin::detail::g_direct_input_vtbl}, 1};
+    *ppvOut = &object->iface;
+    return DI_OK;
+}
