@@ -50,8 +50,12 @@ void Mix(const AxisForces& forces, DWORD typeIndex, MotorSums& sums) {
 // Advances the effect's iteration; false when its last one ended, in which
 // case it is stopped and adds nothing now.
 bool AdvanceIteration(EffectSlot& slot) {
+    // The start time is read before the clock: a StartEffect on another
+    // thread stores a start no later than any clock reading that follows,
+    // so the difference never wraps to a huge elapsed time.
+    const DWORD start = slot.startTime.load();
     const DWORD now = GetTickCount();
-    DWORD elapsed = now - slot.startTime.load();
+    DWORD elapsed = now - start;
     // Compared in unsigned 32-bit microseconds, which wrap after 71.6 minutes.
     if (elapsed * 1000u > slot.parameters.dwDuration) {
         const DWORD left = slot.iterationsLeft.load() - 1;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -52,9 +53,6 @@ std::vector<BYTE> Constant(LONG magnitude) {
 }
 std::vector<BYTE> Ramp(LONG start, LONG end) {
     return Bytes(DIRAMPFORCE{start, end});
-}
-std::vector<BYTE> Periodic(DWORD magnitude, LONG offset, DWORD phase, DWORD period) {
-    return Bytes(DIPERIODIC{magnitude, offset, phase, period});
 }
 
 // Evaluates the effect in slot 4 of a bound entry.

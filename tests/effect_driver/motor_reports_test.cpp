@@ -160,7 +160,7 @@ TEST_F(MotorReports, StopSequenceIsStopThenFollowUp) {
     simwin::FailNextWrites(controller_, 1, ERROR_DEVICE_NOT_CONNECTED);
     simwin::ClearWrittenReports(controller_);
     EXPECT_EQ(static_cast<HRESULT>(ERROR_DEVICE_NOT_CONNECTED), SendStopSequence(driver_, 0));
-    EXPECT_EQ(1u, simwin::WrittenReports(controller_).size());
+    EXPECT_TRUE(simwin::WrittenReports(controller_).empty()) << "no follow-up after the failure";
 }
 
 TEST_F(MotorReports, NothingIsWrittenWithoutABoundOpenDevice) {

@@ -11,7 +11,9 @@
 #define CALLBACK
 #define STDMETHODCALLTYPE
 #define STDAPICALLTYPE
-#define STDAPI extern "C" HRESULT STDAPICALLTYPE
+// Exports of in-process servers are visible from the module, as on the
+// platform where the .def file exports them.
+#define STDAPI extern "C" __attribute__((visibility("default"))) HRESULT STDAPICALLTYPE
 #define CONST_VTBL
 #define interface struct
 
