@@ -55,26 +55,27 @@ double PeriodicMagnitude(const EffectSlot& slot, double s, double t, DWORD type)
         return 0.0;
     }
     const DWORD period = periodic.dwPeriod;
+    const double offset = periodic.lOffset / kNominalMax * kFullScale;
+    if (type == kSine) {
+        // The sine runs on the elapsed time itself, not on the position.
+        double angle = kTwoPi * t / period + periodic.dwPhase / 18000.0 * kPi;
+        double v = std::fabs(periodic.dwMagnitude / kNominalMax * std::sin(angle));
+        double x = std::fabs(offset + s * ApplyEnvelope(slot, t, v));
+        if (kModelProfile.liftsWeakSineForces && x > 0.0 && x < kWeakSineLimit) {
+            x += kWeakSineLimit;
+        }
+        return x;
+    }
     const DWORD phaseShift = static_cast<DWORD>(
         TruncateToLong(static_cast<double>(periodic.dwPhase) / 36000.0 * period));
     const DWORD position = (ElapsedMicroseconds(slot) + phaseShift) % period;
     const DWORD half = period / 2;
     const double halfPeriod = period / 2.0;
-    const double offset = periodic.lOffset / kNominalMax * kFullScale;
 
     switch (type) {
         case kSquare: {
             double v = position > half ? 0.0 : kNominalMax;
             return std::fabs(offset + s * ApplyEnvelope(slot, t, v) / kNominalMax);
-        }
-        case kSine: {
-            double angle = kTwoPi * t / period + periodic.dwPhase / 18000.0 * kPi;
-            double v = std::fabs(periodic.dwMagnitude / kNominalMax * std::sin(angle));
-            double x = std::fabs(offset + s * ApplyEnvelope(slot, t, v));
-            if (kModelProfile.liftsWeakSineForces && x > 0.0 && x < kWeakSineLimit) {
-                x += kWeakSineLimit;
-            }
-            return x;
         }
         case kTriangle: {
             double v = position <= half

@@ -12,6 +12,7 @@
 // firing belongs to the mode it was created in, and moving it between the
 // stepping thread and a thread of its own would change when and where its
 // callback runs.
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -31,6 +32,12 @@ ClockMode g_mode = ClockMode::Stepped;
 uint64_t g_stepped_elapsed = 0;
 uint32_t g_offset = 0;  // tick count = low 32 bits of elapsed + offset
 
+// The stepped clock's reading, published whenever the fields above change,
+// so that the tick count (read once per playing effect by the driver's
+// tick) costs no lock in stepped mode.
+std::atomic<bool> g_stepped{true};
+std::atomic<DWORD> g_stepped_tick{0};
+
 // Serialises stepping and mode changes; recursive so that a callback fired
 // by a step may step again.
 std::recursive_mutex g_step_mutex;
@@ -45,7 +52,17 @@ uint64_t ElapsedLocked() {
     return g_mode == ClockMode::Stepped ? g_stepped_elapsed : HostMs();
 }
 
+// Called with g_mutex held after any change of the fields it guards.
+void PublishLocked() {
+    g_stepped.store(g_mode == ClockMode::Stepped, std::memory_order_release);
+    g_stepped_tick.store(static_cast<DWORD>(g_stepped_elapsed + g_offset),
+                         std::memory_order_release);
+}
+
 DWORD TickCount() {
+    if (g_stepped.load(std::memory_order_acquire)) {
+        return g_stepped_tick.load(std::memory_order_acquire);
+    }
     std::lock_guard<std::mutex> lock(g_mutex);
     return static_cast<DWORD>(ElapsedLocked() + g_offset);
 }
@@ -66,6 +83,7 @@ void SetSteppedElapsed(uint64_t elapsed) {
     std::lock_guard<std::mutex> lock(g_mutex);
     if (elapsed > g_stepped_elapsed) {
         g_stepped_elapsed = elapsed;
+        PublishLocked();
     }
 }
 
@@ -75,6 +93,7 @@ void ResetClock() {
     g_mode = ClockMode::Stepped;
     g_stepped_elapsed = 0;
     g_offset = 0;
+    PublishLocked();
 }
 
 }  // namespace simwin::detail
@@ -96,6 +115,7 @@ void SetClockMode(ClockMode mode) {
     const DWORD now = static_cast<DWORD>(detail::ElapsedLocked() + detail::g_offset);
     detail::g_mode = mode;
     detail::g_offset = static_cast<uint32_t>(now - static_cast<DWORD>(detail::ElapsedLocked()));
+    detail::PublishLocked();
 }
 
 ClockMode GetClockMode() {
@@ -106,6 +126,7 @@ void SetTime(DWORD milliseconds) {
     std::lock_guard<std::mutex> lock(detail::g_mutex);
     detail::g_offset =
         static_cast<uint32_t>(milliseconds - static_cast<DWORD>(detail::ElapsedLocked()));
+    detail::PublishLocked();
 }
 
 void AdvanceTime(DWORD milliseconds) {
