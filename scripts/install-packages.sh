@@ -7,6 +7,8 @@ packages=(
     cmake make g++ clang-format
     libgtest-dev libgmock-dev libbenchmark-dev
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
+    googletest wine64
+    pkg-config libcli11-dev nlohmann-json3-dev libcairo2-dev
 )
 
 missing=()
