@@ -9,15 +9,16 @@
 #                                        every program still in it
 #
 # Environment: WINEPREFIX (required), RUMBIX_WINE_LOADER (default
-# /usr/lib/wine/wine64), RUMBIX_WINE_SERVER (default /usr/bin/wineserver).
+# /usr/lib/wine/wine64), RUMBIX_WINE_SERVER (default /usr/lib/wine/wineserver64).
 # No display is used: the driver opens no windows.
 set -euo pipefail
 
 : "${WINEPREFIX:?set WINEPREFIX to the directory of the runtime}"
 loader=${RUMBIX_WINE_LOADER:-/usr/lib/wine/wine64}
-server=${RUMBIX_WINE_SERVER:-/usr/bin/wineserver}
+server=${RUMBIX_WINE_SERVER:-/usr/lib/wine/wineserver64}
 
-export WINEPREFIX WINEARCH=win64 WINEDEBUG=-all
+# The loader starts this server too when it finds none running.
+export WINEPREFIX WINEARCH=win64 WINEDEBUG=-all WINESERVER="$server"
 # No runtime components that would be fetched or installed on first start,
 # and no desktop integration.
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
@@ -25,6 +26,7 @@ unset DISPLAY WAYLAND_DISPLAY
 
 fail() { echo "run_in_wine.sh: $*" >&2; exit 1; }
 [ -x "$loader" ] || fail "no Wine loader at $loader (Debian package wine64)"
+[ -x "$server" ] || fail "no Wine server at $server (Debian package wine64)"
 
 command=${1:-}
 shift || true
