@@ -60,7 +60,10 @@ double PeriodicMagnitude(const EffectSlot& slot, double s, double t, DWORD type)
         // The sine runs on the elapsed time itself, not on the position.
         double angle = kTwoPi * t / period + periodic.dwPhase / 18000.0 * kPi;
         double v = std::fabs(periodic.dwMagnitude / kNominalMax * std::sin(angle));
-        double x = std::fabs(offset + s * ApplyEnvelope(slot, t, v));
+        // The envelope's levels are on the nominal 0..10000 scale, the sine's
+        // value is a fraction: shape it on the nominal scale, so that attack
+        // and fade levels mean the same as for every other waveform.
+        double x = std::fabs(offset + s * ApplyEnvelope(slot, t, v * kNominalMax) / kNominalMax);
         if (kModelProfile.liftsWeakSineForces && x > 0.0 && x < kWeakSineLimit) {
             x += kWeakSineLimit;
         }

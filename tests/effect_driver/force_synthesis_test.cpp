@@ -211,6 +211,20 @@ TEST(ForceSynthesis, WeakSinesAreLiftedOnlyWhereTheModelDoesIt) {
     EXPECT_NEAR(63.5, strong, 0.001);
 }
 
+TEST(ForceSynthesis, SineEnvelopeLevelsAreOnTheNominalScale) {
+    // magnitude 2000 at a quarter period: 127 × 0.2 = 25.4 while sustained.
+    Effect e = PeriodicEffect(kSine, 25, {2000, 0, 0, 100000});
+    e.hasEnvelope = true;
+    e.duration = 1000000;
+    e.envelope = {sizeof(DIENVELOPE), 2000, 50000, 0, 0};
+    const double lift = kModelS ? 50.0 : 0.0;
+    EXPECT_NEAR(25.4 + lift, Evaluation(e).Magnitude(), 0.001) << "an attack from the same level";
+    e.envelope.dwAttackLevel = 0;
+    EXPECT_NEAR(12.7 + lift, Evaluation(e).Magnitude(), 0.001) << "halfway up from 0";
+    e.elapsedMs = 125;  // a period later, past the attack
+    EXPECT_NEAR(25.4 + lift, Evaluation(e).Magnitude(), 0.001) << "sustained";
+}
+
 TEST(ForceSynthesis, StrengthScalesByAmplifyDeviceGainAndEffectGain) {
     struct Case {
         DWORD amplify, deviceGain, effectGain;
