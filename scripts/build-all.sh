@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds every deliverable for the host (with the simulated platform) and for
-# Windows x64 and x86, then lists what was built.
+# The main job: installs what is missing, builds every deliverable for the
+# host (with the simulated platform) and for Windows x64 and x86, then plays
+# the effect lab's demo through the driver of each model in real time, with
+# its report log and motor plot, and lists what was built and written.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,6 +12,17 @@ for preset in host win64 win32; do
     cmake --build --preset "$preset"
 done
 
+mkdir -p out
+for model in s t; do
+    echo
+    echo "=== Effect lab demo, model ${model^^}"
+    build/host/bin/rumbix-lab --model "$model" --log "out/demo_$model.log" \
+        --plot "out/demo_$model.png"
+done
+
 echo
 echo "Built:"
-ls -1 build/host/lib/librumbix_*.so build/win64/bin/*.dll build/win32/bin/*.dll | sed 's/^/  /'
+ls -1 build/host/lib/librumbix_*.so build/host/bin/rumbix-lab build/win64/bin/*.dll \
+    build/win32/bin/*.dll | sed 's/^/  /'
+echo "Written:"
+ls -1 out/demo_* | sed 's/^/  /'
