@@ -41,18 +41,29 @@ bool KeepsBlocksInStep(const EffectParameters& stored, const DIEFFECT& record, D
     return record.cAxes == stored.cAxes;
 }
 
-void* CopyBlock(const void* source, size_t size) {
-    void* block = HeapAlloc(GetProcessHeap(), 0, size);
-    if (block != nullptr) {
-        std::memcpy(block, source, size);
-    }
-    return block;
-}
-
 void FreeBlock(void* block) {
     if (block != nullptr) {
         HeapFree(GetProcessHeap(), 0, block);
     }
+}
+
+// Frees the target's block and, when the source has a non-empty one, puts a
+// copy of it in its place. False when memory ran out (the target then holds
+// none).
+template <typename T>
+bool ReplaceBlock(T*& target, const T* source, size_t size) {
+    FreeBlock(target);
+    target = nullptr;
+    if (source == nullptr || size == 0) {
+        return true;
+    }
+    void* block = HeapAlloc(GetProcessHeap(), 0, size);
+    if (block == nullptr) {
+        return false;
+    }
+    std::memcpy(block, source, size);
+    target = static_cast<T*>(block);
+    return true;
 }
 
 }  // namespace
@@ -111,48 +122,26 @@ HRESULT CopyEffectParameters(EffectParameters* target, const DIEFFECT* source, D
     }
     const size_t axesSize = static_cast<size_t>(source->cAxes) * sizeof(DWORD);
     if (flags & DIEP_AXES) {
-        FreeBlock(target->rgdwAxes);
-        target->rgdwAxes = nullptr;
         target->cAxes = source->cAxes;
-        if (source->rgdwAxes != nullptr && source->cAxes != 0) {
-            target->rgdwAxes = static_cast<LPDWORD>(CopyBlock(source->rgdwAxes, axesSize));
-            if (target->rgdwAxes == nullptr) {
-                return E_OUTOFMEMORY;
-            }
+        if (!ReplaceBlock(target->rgdwAxes, source->rgdwAxes, axesSize)) {
+            return E_OUTOFMEMORY;
         }
     }
     if (flags & DIEP_DIRECTION) {
-        FreeBlock(target->rglDirection);
-        target->rglDirection = nullptr;
         target->cAxes = source->cAxes;
-        if (source->rglDirection != nullptr && source->cAxes != 0) {
-            target->rglDirection = static_cast<LPLONG>(CopyBlock(source->rglDirection, axesSize));
-            if (target->rglDirection == nullptr) {
-                return E_OUTOFMEMORY;
-            }
+        if (!ReplaceBlock(target->rglDirection, source->rglDirection, axesSize)) {
+            return E_OUTOFMEMORY;
         }
     }
-    if (flags & DIEP_ENVELOPE) {
-        FreeBlock(target->lpEnvelope);
-        target->lpEnvelope = nullptr;
-        if (source->lpEnvelope != nullptr) {
-            target->lpEnvelope =
-                static_cast<LPDIENVELOPE>(CopyBlock(source->lpEnvelope, sizeof(DIENVELOPE)));
-            if (target->lpEnvelope == nullptr) {
-                return E_OUTOFMEMORY;
-            }
-        }
+    if ((flags & DIEP_ENVELOPE) &&
+        !ReplaceBlock(target->lpEnvelope, source->lpEnvelope, sizeof(DIENVELOPE))) {
+        return E_OUTOFMEMORY;
     }
     if (flags & DIEP_TYPESPECIFICPARAMS) {
-        FreeBlock(target->lpvTypeSpecificParams);
-        target->lpvTypeSpecificParams = nullptr;
         target->cbTypeSpecificParams = source->cbTypeSpecificParams;
-        if (source->lpvTypeSpecificParams != nullptr && source->cbTypeSpecificParams != 0) {
-            target->lpvTypeSpecificParams =
-                CopyBlock(source->lpvTypeSpecificParams, source->cbTypeSpecificParams);
-            if (target->lpvTypeSpecificParams == nullptr) {
-                return E_OUTOFMEMORY;
-            }
+        if (!ReplaceBlock(target->lpvTypeSpecificParams, source->lpvTypeSpecificParams,
+                          source->cbTypeSpecificParams)) {
+            return E_OUTOFMEMORY;
         }
     }
     return S_OK;
