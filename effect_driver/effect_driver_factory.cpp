@@ -98,19 +98,24 @@ HRESULT STDMETHODCALLTYPE FactoryCreateInstance(IClassFactory* This, IUnknown* o
         return CLASS_E_NOAGGREGATION;
     }
     EffectDriverFactory* factory = FactoryFromInterface(This);
+    // Only an initialised driver is ever linked, and only one caller at a
+    // time makes one: every caller gets the same driver, or its failure.
+    std::unique_lock<std::mutex> creating(factory->creationLock);
     EffectDriver* driver = AcquireLinkedDriver(factory);
     if (driver == nullptr) {
         driver = CreateEffectDriver();
         if (driver == nullptr) {
             return E_OUTOFMEMORY;
         }
-        Link(factory, driver);
         HRESULT initialized = InitializeDriver(driver);
         if (FAILED(initialized)) {
+            creating.unlock();
             IDirectInputEffectDriver_Release(&driver->iface);
             return initialized;
         }
+        Link(factory, driver);
     }
+    creating.unlock();
     HRESULT result = IDirectInputEffectDriver_QueryInterface(&driver->iface, riid, ppvObject);
     IDirectInputEffectDriver_Release(&driver->iface);
     return result;

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <mutex>
+
 struct EffectDriver;
 
 struct EffectDriverFactory {
@@ -14,6 +16,10 @@ struct EffectDriverFactory {
     // driver clears it when it dies (UnlinkDriverFromFactory), and the
     // factory clears the driver's back link when the factory dies first.
     EffectDriver* linkedDriver;
+    // Held by CreateInstance while it makes, initialises and links a new
+    // driver, so that a second caller waits for the outcome instead of
+    // taking a driver whose initialisation may yet fail.
+    std::mutex creationLock;
 };
 
 // A new factory with reference count 1 (ModuleLockCount + 1), or none when

@@ -175,7 +175,10 @@ HRESULT STDMETHODCALLTYPE DriverDownloadEffect(IDirectInputEffectDriver* This, D
             ReleasePlaybackLock();
             return E_FAIL;
         }
-        std::memset(&entry.slots[position].parameters, 0, sizeof(EffectParameters));
+        // A new effect starts idle, with no start time and no iterations,
+        // whatever the free slot heard before (a StartEffect on a free
+        // handle, or one that came just after the handle was destroyed).
+        ClearSlot(entry.slots[position]);
         copyFlags = 0xFFFFFFFF;
     } else {
         position = static_cast<int>(*effect - 1);

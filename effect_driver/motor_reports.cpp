@@ -19,7 +19,8 @@ constexpr UINT kMaxReportLength = 8;
 enum class ReportKind { Strength, FollowUp, Stop };
 
 // Writes one report with the model's length. The caller holds the entry's
-// connection guard. 0, or the error of a write that came short.
+// connection guard. 0, or the error of a write that came short
+// (ERROR_WRITE_FAULT when the platform gave none).
 HRESULT WriteReport(DeviceEntry& entry, ReportKind kind, BYTE left, BYTE right) {
     BYTE report[kMaxReportLength] = {};
     report[0] = entry.reportId;
@@ -43,8 +44,17 @@ HRESULT WriteReport(DeviceEntry& entry, ReportKind kind, BYTE left, BYTE right) 
         report[4] = right;
     }
     DWORD written = 0;
+    // Cleared first, so that an error left over from an earlier call is
+    // never taken for this write's (a stale 1167 would close a working
+    // controller).
+    SetLastError(ERROR_SUCCESS);
     WriteFile(entry.deviceHandle, report, kModelProfile.reportLength, &written, nullptr);
-    return written == kModelProfile.reportLength ? 0 : static_cast<HRESULT>(GetLastError());
+    if (written == kModelProfile.reportLength) {
+        return 0;
+    }
+    // A short write is never success, even when the platform names no error.
+    const DWORD error = GetLastError();
+    return static_cast<HRESULT>(error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT);
 }
 
 // The checks every call makes first; the entry is returned with its

@@ -1,5 +1,8 @@
 // The device-wide methods: versions, escapes, gain, commands, state.
 #include <gtest/gtest.h>
+#include <simwin/control_devices.h>
+
+#include "effect_driver/playback_tick.h"
 
 #include "support/driver_fixture.h"
 #include "support/effect_records.h"
@@ -105,13 +108,23 @@ TEST_F(DriverCommands, ResetDestroysAndStopAllStopsTheDevicesEffects) {
 }
 
 TEST_F(DriverCommands, PauseAndActuatorCommandsChangeNothing) {
+    const simwin::ControllerId controller = PlugAndBind(0).id;
     EffectRecord r;
     test_support::MakeConstantForce(r, 5000, {1});
     DWORD h = Download(0, r);
+    PlaybackTick(driver_);
+    const std::vector<BYTE> playing = simwin::WrittenReports(controller).front().bytes;
+    ASSERT_NE(0, playing[3]) << "the effect drives the left motor";
     for (DWORD command :
          {DISFFC_PAUSE, DISFFC_CONTINUE, DISFFC_SETACTUATORSON, DISFFC_SETACTUATORSOFF}) {
+        SCOPED_TRACE(command);
         EXPECT_EQ(S_OK, IDirectInputEffectDriver_SendForceFeedbackCommand(iface(), 0, command));
-        EXPECT_EQ(DIEGES_PLAYING, Status(0, h)) << command;
+        EXPECT_EQ(DIEGES_PLAYING, Status(0, h));
+        simwin::ClearWrittenReports(controller);
+        PlaybackTick(driver_);
+        auto reports = simwin::WrittenReports(controller);
+        ASSERT_FALSE(reports.empty());
+        EXPECT_EQ(playing, reports.front().bytes) << "the motors keep running";
     }
 }
 

@@ -9,6 +9,7 @@
 #include <simwin/control_devices.h>
 
 #include "effect_driver/playback_lock.h"
+#include "effect_driver/playback_tick.h"
 #include "effect_driver/vendor_key.h"
 #include "profiles/selected_model.h"
 #include "support/driver_fixture.h"
@@ -235,6 +236,37 @@ TEST_F(EffectStore, StartingAndStopping) {
     // A free slot can be started; nothing plays there.
     EXPECT_EQ(S_OK, IDirectInputEffectDriver_StartEffect(iface(), 1, 20, 0, 1));
     EXPECT_EQ(DIEGES_PLAYING, Status(1, 20));
+}
+
+TEST_F(EffectStore, ANewEffectStartsIdleWhateverItsFreeSlotHeard) {
+    EffectRecord r;
+    test_support::MakeConstantForce(r, 10000, {1});
+    PlugAndBind(0);
+    simwin::SetTime(4000);
+    auto expectIdle = [&](DWORD handle) {
+        EXPECT_EQ(0u, Status(0, handle));
+        EXPECT_EQ(static_cast<DWORD>(kIdle), Slot(0, handle).playState.load());
+        EXPECT_EQ(0u, Slot(0, handle).startTime.load());
+        EXPECT_EQ(0u, Slot(0, handle).iterationsLeft.load());
+    };
+
+    // Handle 1 is started while its slot is free.
+    ASSERT_EQ(S_OK, IDirectInputEffectDriver_StartEffect(iface(), 0, 1, 0, 3));
+    ASSERT_EQ(1u, Download(0, r));
+    expectIdle(1);
+
+    // Handle 2 is started just after it was destroyed (a stale handle on
+    // another thread).
+    ASSERT_EQ(2u, Download(0, r));
+    ASSERT_EQ(S_OK, IDirectInputEffectDriver_DestroyEffect(iface(), 0, 2));
+    ASSERT_EQ(S_OK, IDirectInputEffectDriver_StartEffect(iface(), 0, 2, 0, 3));
+    ASSERT_EQ(DIEGES_PLAYING, Status(0, 2));
+    ASSERT_EQ(2u, Download(0, r));
+    expectIdle(2);
+
+    PlaybackTick(driver_);
+    EXPECT_EQ(0u, entry(0).leftMotor.load()) << "a downloaded effect plays only once started";
+    EXPECT_EQ(0u, entry(0).rightMotor.load());
 }
 
 TEST_F(EffectStore, StartReadsTheStrengthSettings) {

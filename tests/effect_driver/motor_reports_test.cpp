@@ -5,6 +5,7 @@
 #include <simwin/control_devices.h>
 
 #include "effect_driver/device_connection.h"
+#include "effect_driver/playback_tick.h"
 #include "profiles/selected_model.h"
 #include "support/driver_fixture.h"
 
@@ -130,6 +131,30 @@ TEST_F(MotorReports, AShortWriteEndsTheCallWithItsError) {
     Write(40, 40, ERROR_DEVICE_NOT_CONNECTED);
     if (kModelS) {
         EXPECT_TRUE(MotorsRunning());
+    }
+}
+
+// A write that came short without an error of its own is still a failure,
+// and an error left over from before is never taken for its error.
+TEST_F(MotorReports, AShortWriteWithoutAnErrorIsAWriteFault) {
+    struct Case {
+        const char* what;
+        DWORD staleError;
+    } cases[] = {{"no error before", ERROR_SUCCESS},
+                 {"a stale unplug error before", ERROR_DEVICE_NOT_CONNECTED}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetLastError(c.staleError);
+        simwin::FailNextWrites(controller_, 1, ERROR_SUCCESS, 3);
+        auto sent = Write(40, 40, ERROR_WRITE_FAULT);
+        EXPECT_EQ(1u, sent.size()) << "no follow-up after a truncated strength report";
+
+        // The tick drops the fault and keeps the controller's handle.
+        SetLastError(c.staleError);
+        simwin::FailNextWrites(controller_, 1, ERROR_SUCCESS, 3);
+        PlaybackTick(driver_);
+        EXPECT_EQ(1u, simwin::OpenHandleCount(controller_));
+        EXPECT_TRUE(IsOpenHandle(entry(0).deviceHandle));
     }
 }
 

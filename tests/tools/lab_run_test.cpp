@@ -266,4 +266,22 @@ TEST(LabRun, MalformedScenarioNamesTheStepAndFieldAndFails) {
     }
 }
 
+TEST(LabRun, MalformedOptionsExitWithTheBadInputStatus) {
+    struct Case {
+        const char* arguments;
+        int exitCode;
+        const char* message;
+    } cases[] = {
+        {"--model x", 2, "--model"},     {"--no-such-option", 2, "no-such-option"},
+        {"--scenario", 2, "--scenario"}, {"--fast extra", 2, "extra"},
+        {"--help", 0, "--scenario"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        const ProgramRun run = RunLab(c.arguments);
+        EXPECT_EQ(c.exitCode, run.exitCode) << run.output;
+        EXPECT_NE(std::string::npos, run.output.find(c.message)) << run.output;
+    }
+}
+
 }  // namespace

@@ -187,7 +187,13 @@ int main(int argc, char** argv) {
                  "Run on the stepped clock: deterministic, no waiting, no live view");
     app.add_option("--log", logPath, "Write the report log to this file");
     app.add_option("--plot", plotPath, "Plot both motors over time to this .svg or .png file");
-    CLI11_PARSE(app, argc, argv);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        // The parser prints the help or the complaint; a malformed option
+        // exits like any other malformed input.
+        return app.exit(e) == 0 ? 0 : kExitBadInput;
+    }
 
     const DeviceModelProfile& model = *lab::FindModel(modelLetter);
     if (!plotPath.empty() && lab::PlotFormatOf(plotPath) == lab::PlotFormat::Unknown) {
