@@ -4,8 +4,9 @@
 //
 // Objects are plain structures with their function table first and a
 // reference count changed by interlocked operations; each is counted by
-// LiveDirectInputObjects from creation until its last Release. Table slots
-// nobody implements answer E_NOTIMPL, so no slot is ever NULL.
+// LiveDirectInputObjects from creation until its last Release, and retired
+// then (directinput_internal.h). Table slots nobody implements answer
+// E_NOTIMPL, so no slot is ever NULL.
 //
 // Semantics kept:
 //  - DirectInputCreateEx clears *ppvOut first; then an injected fault, an
@@ -18,8 +19,11 @@
 //    failure HRESULT (negative), else E_FAIL, so a plain error number such
 //    as ERROR_GEN_FAILURE never reads as success.
 //  - Querying the joystick configuration makes a new object each time; it
-//    holds a reference on its DirectInput object until its own last Release,
-//    so the two may be released in either order.
+//    holds a reference on its DirectInput object (this one or DirectInput 5's
+//    IDirectInputA) until its own last Release, so the two may be released
+//    in either order.
+//  - The joystick configuration's Acquire and Unacquire (entering and
+//    leaving configuration mode) succeed; nothing else competes for it here.
 //  - FindDevice answers the instance GUID of the present controller with
 //    that interface path (compared without case) for GUID_DEVCLASS_HIDCLASS;
 //    any other class, or no such controller, is DIERR_DEVICENOTREG.
@@ -27,10 +31,10 @@
 //    only; it writes guidInstance alone (with DIJC_GUIDINSTANCE), which lies
 //    within both, and leaves every other field as the caller set it.
 //
-// The joystick table has its own mutex; LiveDirectInputObjects is atomic.
-#include <atomic>
+// The joystick table has its own mutex.
 #include <map>
 #include <mutex>
+#include <vector>
 
 #include "directinput_internal.h"
 #include "faults.h"
@@ -44,27 +48,11 @@ namespace {
 
 constexpr DWORD kDirectInput7 = 0x0700;
 
-std::atomic<size_t> g_live_objects{0};
-
 std::mutex g_mutex;  // guards g_joysticks
 // Never destroyed: looked up from threads that outlive static destruction.
 auto* g_joysticks = new std::map<UINT, GUID>;
-
-HRESULT InjectedFailure(const char* function) {
-    DWORD error = ERROR_SUCCESS;
-    if (!ShouldFail(function, &error)) {
-        return S_OK;
-    }
-    const auto result = static_cast<HRESULT>(error);
-    return result < 0 ? result : E_FAIL;
-}
-
-// Fills table slots that nobody implements. Callers pass their slot's own
-// arguments; the platform's calling convention lets the callee ignore them.
-HRESULT STDMETHODCALLTYPE NotImplemented() {
-    return E_NOTIMPL;
-}
-void* const kNotImplemented = reinterpret_cast<void*>(&NotImplemented);
+// dwSize of every record GetConfig was given, in order; guarded by g_mutex.
+auto* g_configRecordSizes = new std::vector<DWORD>;
 
 struct DirectInput {
     IDirectInput7A iface;
@@ -74,7 +62,7 @@ struct DirectInput {
 struct JoyConfig {
     IDirectInputJoyConfig iface;
     LONG refs;
-    DirectInput* owner;  // holds a reference
+    IUnknown* owner;  // holds a reference
 };
 
 DirectInput* FromInterface(IDirectInput7A* iface) {
@@ -86,20 +74,18 @@ JoyConfig* FromInterface(IDirectInputJoyConfig* iface) {
 
 // --- IDirectInput7A ---------------------------------------------------------
 
-JoyConfig* NewJoyConfig(DirectInput* owner);
-
 ULONG STDMETHODCALLTYPE DirectInputAddRef(IDirectInput7A* This) {
-    return static_cast<ULONG>(InterlockedIncrement(&FromInterface(This)->refs));
+    return AddReference(&FromInterface(This)->refs);
 }
 
 ULONG STDMETHODCALLTYPE DirectInputRelease(IDirectInput7A* This) {
     DirectInput* self = FromInterface(This);
-    const LONG refs = InterlockedDecrement(&self->refs);
-    if (refs == 0) {
-        delete self;
-        --g_live_objects;
+    bool last = false;
+    const ULONG refs = DropReference(&self->refs, &last);
+    if (last) {
+        RetireObject(self);
     }
-    return static_cast<ULONG>(refs);
+    return refs;
 }
 
 HRESULT STDMETHODCALLTYPE DirectInputQueryInterface(IDirectInput7A* This, REFIID riid,
@@ -108,13 +94,16 @@ HRESULT STDMETHODCALLTYPE DirectInputQueryInterface(IDirectInput7A* This, REFIID
         return E_POINTER;
     }
     *ppvObject = nullptr;
+    if (IsRetired(&FromInterface(This)->refs)) {
+        return E_FAIL;
+    }
     if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDirectInput7A)) {
         DirectInputAddRef(This);
         *ppvObject = This;
         return S_OK;
     }
     if (IsEqualIID(riid, IID_IDirectInputJoyConfig)) {
-        *ppvObject = &NewJoyConfig(FromInterface(This))->iface;
+        *ppvObject = NewJoyConfig(reinterpret_cast<IUnknown*>(This));
         return S_OK;
     }
     return E_NOINTERFACE;
@@ -122,7 +111,9 @@ HRESULT STDMETHODCALLTYPE DirectInputQueryInterface(IDirectInput7A* This, REFIID
 
 HRESULT STDMETHODCALLTYPE DirectInputFindDevice(IDirectInput7A* This, REFGUID rguidClass,
                                                 LPCSTR name, LPGUID instance) {
-    (void)This;
+    if (IsRetired(&FromInterface(This)->refs)) {
+        return E_FAIL;
+    }
     const HRESULT injected = InjectedFailure("FindDevice");
     if (injected != S_OK) {
         return injected;
@@ -151,19 +142,20 @@ IDirectInput7AVtbl g_direct_input_vtbl = {
 // --- IDirectInputJoyConfig --------------------------------------------------
 
 ULONG STDMETHODCALLTYPE JoyConfigAddRef(IDirectInputJoyConfig* This) {
-    return static_cast<ULONG>(InterlockedIncrement(&FromInterface(This)->refs));
+    return AddReference(&FromInterface(This)->refs);
 }
 
 ULONG STDMETHODCALLTYPE JoyConfigRelease(IDirectInputJoyConfig* This) {
     JoyConfig* self = FromInterface(This);
-    const LONG refs = InterlockedDecrement(&self->refs);
-    if (refs == 0) {
-        DirectInput* owner = self->owner;
-        delete self;
-        --g_live_objects;
-        DirectInputRelease(&owner->iface);
+    bool last = false;
+    const ULONG refs = DropReference(&self->refs, &last);
+    if (last) {
+        IUnknown* owner = self->owner;
+        self->owner = nullptr;
+        RetireObject(self);
+        IUnknown_Release(owner);
     }
-    return static_cast<ULONG>(refs);
+    return refs;
 }
 
 HRESULT STDMETHODCALLTYPE JoyConfigQueryInterface(IDirectInputJoyConfig* This, REFIID riid,
@@ -172,6 +164,9 @@ HRESULT STDMETHODCALLTYPE JoyConfigQueryInterface(IDirectInputJoyConfig* This, R
         return E_POINTER;
     }
     *ppvObject = nullptr;
+    if (IsRetired(&FromInterface(This)->refs)) {
+        return E_FAIL;
+    }
     if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDirectInputJoyConfig)) {
         JoyConfigAddRef(This);
         *ppvObject = This;
@@ -180,11 +175,11 @@ HRESULT STDMETHODCALLTYPE JoyConfigQueryInterface(IDirectInputJoyConfig* This, R
     return E_NOINTERFACE;
 }
 
-HRESULT STDMETHODCALLTYPE JoyConfigAcquire(IDirectInputJoyConfig*) {
-    return E_NOTIMPL;
+HRESULT STDMETHODCALLTYPE JoyConfigAcquire(IDirectInputJoyConfig* This) {
+    return IsRetired(&FromInterface(This)->refs) ? E_FAIL : DI_OK;
 }
-HRESULT STDMETHODCALLTYPE JoyConfigUnacquire(IDirectInputJoyConfig*) {
-    return E_NOTIMPL;
+HRESULT STDMETHODCALLTYPE JoyConfigUnacquire(IDirectInputJoyConfig* This) {
+    return IsRetired(&FromInterface(This)->refs) ? E_FAIL : DI_OK;
 }
 HRESULT STDMETHODCALLTYPE JoyConfigSetCooperativeLevel(IDirectInputJoyConfig*, HWND__*, DWORD) {
     return E_NOTIMPL;
@@ -195,10 +190,16 @@ HRESULT STDMETHODCALLTYPE JoyConfigSendNotify(IDirectInputJoyConfig*) {
 
 HRESULT STDMETHODCALLTYPE JoyConfigGetConfig(IDirectInputJoyConfig* This, UINT id,
                                              LPDIJOYCONFIG config, DWORD flags) {
-    (void)This;
+    if (IsRetired(&FromInterface(This)->refs)) {
+        return E_FAIL;
+    }
     const HRESULT injected = InjectedFailure("GetConfig");
     if (injected != S_OK) {
         return injected;
+    }
+    if (config != nullptr) {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        g_configRecordSizes->push_back(config->dwSize);
     }
     if (config == nullptr ||
         (config->dwSize != sizeof(DIJOYCONFIG) && config->dwSize != sizeof(DIJOYCONFIG_DX5))) {
@@ -240,17 +241,28 @@ IDirectInputJoyConfigVtbl g_joy_config_vtbl = {
     kNotImplemented,  // OpenConfigKey
 };
 
-JoyConfig* NewJoyConfig(DirectInput* owner) {
-    DirectInputAddRef(&owner->iface);
-    ++g_live_objects;
-    return new JoyConfig{{&g_joy_config_vtbl}, 1, owner};
+}  // namespace
+
+IDirectInputJoyConfig* NewJoyConfig(IUnknown* owner) {
+    IUnknown_AddRef(owner);
+    NoteObjectCreated();
+    return &(new JoyConfig{{&g_joy_config_vtbl}, 1, owner})->iface;
 }
 
-}  // namespace
+bool IsJoystickInstance(const GUID& instance) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    for (const auto& [id, known] : *g_joysticks) {
+        if (IsEqualGUID(known, instance)) {
+            return true;
+        }
+    }
+    return false;
+}
 
 void ResetJoysticks() {
     std::lock_guard<std::mutex> lock(g_mutex);
     g_joysticks->clear();
+    g_configRecordSizes->clear();
 }
 
 }  // namespace simwin::detail
@@ -262,13 +274,14 @@ void SetJoystick(UINT joystickId, const GUID& instance) {
     (*detail::g_joysticks)[joystickId] = instance;
 }
 
+std::vector<DWORD> JoyConfigRecordSizes() {
+    std::lock_guard<std::mutex> lock(detail::g_mutex);
+    return *detail::g_configRecordSizes;
+}
+
 void RemoveJoystick(UINT joystickId) {
     std::lock_guard<std::mutex> lock(detail::g_mutex);
     detail::g_joysticks->erase(joystickId);
-}
-
-size_t LiveDirectInputObjects() {
-    return detail::g_live_objects.load();
 }
 
 }  // namespace simwin
@@ -293,7 +306,7 @@ extern "C" HRESULT WINAPI DirectInputCreateEx(HINSTANCE hinst, DWORD dwVersion, 
     if (dwVersion < simwin::detail::kDirectInput7) {
         return DIERR_OLDDIRECTINPUTVERSION;
     }
-    ++simwin::detail::g_live_objects;
+    simwin::detail::NoteObjectCreated();
     auto* object = new simwin::detail::DirectInput{{&simwin::detail::g_direct_input_vtbl}, 1};
     *ppvOut = &object->iface;
     return DI_OK;

@@ -124,6 +124,20 @@ bool DirectInputInstanceForPath(const char* path, GUID* instance) {
     return true;
 }
 
+InstancePresence DirectInputInstancePresence(const GUID& instance) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    InstancePresence presence = InstancePresence::NoController;
+    for (const auto& [id, controller] : *g_controllers) {
+        if (IsEqualGUID(controller->spec.directInputInstance, instance)) {
+            if (controller->present) {
+                return InstancePresence::Present;
+            }
+            presence = InstancePresence::Unplugged;
+        }
+    }
+    return presence;
+}
+
 void ResetHidControllers() {
     std::map<ControllerId, std::shared_ptr<Controller>> dropped;  // released outside the lock
     std::lock_guard<std::mutex> lock(g_mutex);

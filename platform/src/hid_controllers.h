@@ -66,6 +66,11 @@ struct ControllerInterface {
 std::vector<ControllerInterface> ControllerInterfaces(bool presentOnly);
 // DirectInput's instance GUID of the present controller with that path.
 bool DirectInputInstanceForPath(const char* path, GUID* instance);
+// Whether a controller with that DirectInput instance GUID is plugged in
+// now, unplugged, or was never plugged in (or was dropped by Reset). With
+// several such controllers a present one wins.
+enum class InstancePresence { NoController, Present, Unplugged };
+InstancePresence DirectInputInstancePresence(const GUID& instance);
 
 // Removes every controller; handles still open on them stay dead.
 void ResetHidControllers();

@@ -6,6 +6,8 @@
 // loaded only counts one more reference, as the host loader runs the
 // initialisers only once; FreeLibrary of the last reference calls the entry
 // with DLL_PROCESS_DETACH and unmaps the module.
+// A module's resource table (module_resources.h) is captured the same way
+// and attached to its handle until the last FreeLibrary.
 // An HMODULE is the loader's record of the module. Registrations made
 // outside a LoadLibraryA (a module linked into the program directly) are
 // ignored: no loader call will ever pair them with an attach.
@@ -19,6 +21,7 @@
 #include <vector>
 
 #include "faults.h"
+#include "module_resources_internal.h"
 #include "simwin/kernel.h"
 #include "simwin/module_entry.h"
 
@@ -39,6 +42,7 @@ auto* g_modules = new std::vector<std::unique_ptr<Module>>;
 // registration goes.
 thread_local bool t_loading = false;
 thread_local SimwinModuleEntry t_registered = nullptr;
+thread_local const SimwinModuleResources* t_resources = nullptr;
 
 Module* FindLocked(HMODULE handle) {
     for (auto& module : *g_modules) {
@@ -66,6 +70,12 @@ void simwin_register_module_entry(SimwinModuleEntry entry) {
     }
 }
 
+void simwin_register_module_resources(const SimwinModuleResources* resources) {
+    if (simwin::detail::t_loading) {
+        simwin::detail::t_resources = resources;
+    }
+}
+
 HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName) {
     DWORD error = ERROR_SUCCESS;
     if (simwin::detail::ShouldFail("LoadLibraryA", &error)) {
@@ -80,12 +90,16 @@ HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName) {
     // A nested load (from an entry function) keeps the outer load's slot.
     const bool outer_loading = simwin::detail::t_loading;
     const SimwinModuleEntry outer_registered = simwin::detail::t_registered;
+    const SimwinModuleResources* outer_resources = simwin::detail::t_resources;
     simwin::detail::t_loading = true;
     simwin::detail::t_registered = nullptr;
+    simwin::detail::t_resources = nullptr;
     void* host_handle = dlopen(lpLibFileName, RTLD_NOW | RTLD_LOCAL);
     const SimwinModuleEntry entry = simwin::detail::t_registered;
+    const SimwinModuleResources* resources = simwin::detail::t_resources;
     simwin::detail::t_loading = outer_loading;
     simwin::detail::t_registered = outer_registered;
+    simwin::detail::t_resources = outer_resources;
     if (host_handle == nullptr) {
         SetLastError(ERROR_MOD_NOT_FOUND);
         return nullptr;
@@ -100,7 +114,10 @@ HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName) {
     }
     auto module = std::make_unique<Module>(Module{host_handle, entry, 1});
     HMODULE handle = simwin::detail::HandleOf(module.get());
+    // Attached before the entry runs: DllMain may already load its icons.
+    simwin::detail::AttachLoadedModuleResources(handle, resources);
     if (entry != nullptr && !entry(handle, DLL_PROCESS_ATTACH, nullptr)) {
+        simwin::detail::DetachModuleResources(handle);
         dlclose(host_handle);
         SetLastError(ERROR_DLL_INIT_FAILED);
         return nullptr;
@@ -148,6 +165,7 @@ BOOL WINAPI FreeLibrary(HMODULE hLibModule) {
         if (module->entry != nullptr) {
             module->entry(hLibModule, DLL_PROCESS_DETACH, nullptr);
         }
+        simwin::detail::DetachModuleResources(hLibModule);
         dlclose(module->host_handle);
         return TRUE;
     }

@@ -63,6 +63,13 @@ TEST_F(DeviceBinding, BindsTheControllerDirectInputAssignsToTheId) {
     ExpectUnbound(1);
     ExpectUnbound(2);
 
+    // The joystick configuration record: model S passes the full size;
+    // model T the DirectX 5 size in 64-bit builds and the full one in 32-bit
+    // builds. Only the instance is read back, so either is accepted.
+    const DWORD expectedRecordSize =
+        kModelProfile.model == DeviceModel::S || sizeof(void*) == 4 ? 1176 : 1160;
+    EXPECT_EQ(std::vector<DWORD>{expectedRecordSize}, simwin::JoyConfigRecordSizes());
+
     // Everything the search borrowed was given back.
     EXPECT_EQ(0u, simwin::LiveDirectInputObjects());
     EXPECT_EQ(0u, simwin::LivePreparsedData());

@@ -10,6 +10,7 @@ extern "C" {
 #include <vector>
 
 #include "controller_fixture.h"
+#include "simwin/control_directinput.h"
 
 namespace {
 
@@ -17,6 +18,7 @@ class DirectInput : public ControllerTest {
   protected:
     void TearDown() override {
         EXPECT_EQ(simwin::LiveDirectInputObjects(), 0u) << "an object was not released";
+        EXPECT_EQ(simwin::DirectInputReleaseErrors(), 0u) << "an object was used after release";
         ControllerTest::TearDown();
     }
 
@@ -135,7 +137,7 @@ TEST_F(DirectInput, ReferenceCountsAndInterfaces) {
     EXPECT_EQ(IDirectInput7_Release(object), 0u);
 }
 
-TEST_F(DirectInput, SlotsNobodyImplementsAnswerNotImplemented) {
+TEST_F(DirectInput, SlotsNobodyImplementsAnswerNotImplementedAndConfigurationModeIsFree) {
     IDirectInput7A* object = Create();
     IDirectInputJoyConfig* config = JoyConfigOf(object);
     typedef HRESULT(STDMETHODCALLTYPE * Bare)();
@@ -154,8 +156,8 @@ TEST_F(DirectInput, SlotsNobodyImplementsAnswerNotImplemented) {
         ASSERT_NE(slot, nullptr);
         EXPECT_EQ(reinterpret_cast<Bare>(slot)(), E_NOTIMPL);
     }
-    EXPECT_EQ(config->lpVtbl->Acquire(config), E_NOTIMPL);
-    EXPECT_EQ(config->lpVtbl->Unacquire(config), E_NOTIMPL);
+    EXPECT_EQ(IDirectInputJoyConfig_Acquire(config), DI_OK);
+    EXPECT_EQ(IDirectInputJoyConfig_Unacquire(config), DI_OK);
     EXPECT_EQ(config->lpVtbl->SetCooperativeLevel(config, nullptr, 0), E_NOTIMPL);
     EXPECT_EQ(config->lpVtbl->SendNotify(config), E_NOTIMPL);
     IDirectInputJoyConfig_Release(config);

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "simwin/module_entry.h"
+#include "simwin/module_resources.h"
 
 namespace {
 
@@ -40,3 +41,19 @@ SIMWIN_MODULE_ENTRY(TestModuleMain)
 extern "C" __attribute__((visibility("default"))) INT_PTR test_module_answer() {
     return 42;
 }
+
+// Resources for the loader tests: dialog 7 with one text, and icon 9.
+namespace {
+
+const SimwinDialogItem kTestDialogItems[] = {
+    {100, "STATIC", "loaded", WS_VISIBLE | SS_LEFT, 4, 4, 40, 8},
+};
+const SimwinDialogTemplate kTestDialogs[] = {
+    {7, "Loaded dialog", WS_POPUP | WS_CAPTION, "Arial", 8, 0, 0, 60, 30, kTestDialogItems, 1},
+};
+const SimwinIconResource kTestIcons[] = {{9, 32, 32}};
+const SimwinModuleResources kTestResources = {kTestDialogs, 1, kTestIcons, 1};
+
+}  // namespace
+
+SIMWIN_MODULE_RESOURCES(kTestResources)

@@ -16,6 +16,7 @@ class LoadedModule {
     bool loaded() const { return module_ != nullptr; }
     HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** out) const;
     HRESULT CanUnloadNow() const;
+    HMODULE handle() const { return module_; }
 
   private:
     HMODULE module_;

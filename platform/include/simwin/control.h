@@ -12,7 +12,9 @@ namespace simwin {
 
 // Brings the machine back to a fresh state: empty registry, stepped clock at
 // 0, no timers, no pending faults, no HID controllers and an empty joystick
-// table; all modules' handles left alone.
+// table; no windows (dropped without messages), window timers, registered
+// classes, drawing objects or declared bad memory, and the default Windows
+// version; all modules' handles (and their resource tables) left alone.
 void Reset();
 
 // The clock behind GetTickCount and timeGetTime.

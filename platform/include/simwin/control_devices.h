@@ -73,6 +73,9 @@ size_t OpenHandleCount(ControllerId controller);
 // joystick id. An id without an entry answers DIERR_NOMOREITEMS.
 void SetJoystick(UINT joystickId, const GUID& instance);
 void RemoveJoystick(UINT joystickId);
+// The dwSize of every joystick configuration record GetConfig was handed
+// since Reset, in order.
+std::vector<DWORD> JoyConfigRecordSizes();
 // DirectInput objects and HID preparsed data not yet released.
 size_t LiveDirectInputObjects();
 size_t LivePreparsedData();

@@ -102,6 +102,10 @@ struct IDirectInputJoyConfig {
 #define IDirectInputJoyConfig_QueryInterface(p, a, b) (p)->lpVtbl->QueryInterface(p, a, b)
 #define IDirectInputJoyConfig_AddRef(p) (p)->lpVtbl->AddRef(p)
 #define IDirectInputJoyConfig_Release(p) (p)->lpVtbl->Release(p)
+#define IDirectInputJoyConfig_Acquire(p) (p)->lpVtbl->Acquire(p)
+#define IDirectInputJoyConfig_Unacquire(p) (p)->lpVtbl->Unacquire(p)
+#define IDirectInputJoyConfig_SetCooperativeLevel(p, a, b) (p)->lpVtbl->SetCooperativeLevel(p, a, b)
+#define IDirectInputJoyConfig_SendNotify(p) (p)->lpVtbl->SendNotify(p)
 #define IDirectInputJoyConfig_GetConfig(p, a, b, c) (p)->lpVtbl->GetConfig(p, a, b, c)
 
 typedef struct IDirectInput7A IDirectInput7A;

@@ -1,0 +1,33 @@
+// The control panel of the simulated machine's system facts, for tests:
+// memory that pointer checks must find bad, the Windows version, and the
+// count of critical sections alive.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "types.h"
+
+namespace simwin {
+
+// Declares [start, start + bytes) bad: unreadable memory fails both
+// IsBadReadPtr and IsBadWritePtr, unwritable memory only IsBadWritePtr.
+void DeclareUnreadable(const void* start, size_t bytes);
+void DeclareUnwritable(const void* start, size_t bytes);
+void ClearDeclaredMemory();
+
+struct WindowsVersion {
+    DWORD major = 5;
+    DWORD minor = 1;
+    DWORD build = 2600;
+    DWORD platformId = 2;  // VER_PLATFORM_WIN32_NT
+    std::string servicePack = "Service Pack 2";
+    WORD servicePackMajor = 2;
+    WORD servicePackMinor = 0;
+};
+void SetWindowsVersion(const WindowsVersion& version);
+
+// Critical sections initialised and not yet deleted.
+size_t LiveCriticalSections();
+
+}  // namespace simwin
