@@ -22,7 +22,7 @@ done
 
 echo
 echo "Built:"
-ls -1 build/host/lib/librumbix_*.so build/host/bin/rumbix-lab build/win64/bin/*.dll \
+ls -1 build/host/lib/librumbix_*.so build/host/lib/libpadscope_*.so build/host/bin/rumbix-lab build/win64/bin/*.dll \
     build/win32/bin/*.dll | sed 's/^/  /'
 echo "Written:"
 ls -1 out/demo_* | sed 's/^/  /'
