@@ -28,6 +28,23 @@ enum class MotorMixing {
     Straight,
 };
 
+// Which joystick axes the right-hand indicator of the Function Test and
+// Calibration pages shows, horizontal first.
+enum class RightIndicatorAxes {
+    ZThenRz,  // horizontal lZ, vertical lRz
+    RzThenZ,  // horizontal lRz, vertical lZ
+};
+
+// What the Calibration page's "Set" writes as each axis's range (the centre
+// is always the stick's present position).
+enum class CalibrationSetRange {
+    // The range the page holds: widened by every reading since the page
+    // opened from its seed 128, or the full range after "Default".
+    WidenedSincePageOpened,
+    // The smallest and largest readings since the last "Default" or "Set".
+    SweptSinceLastPress,
+};
+
 // Which axes a polar direction drives when an effect has two or more.
 enum class PolarSpread {
     FirstTwoAxes,     // axis 0 cosine, axis 1 sine, further axes nothing
@@ -60,4 +77,9 @@ struct DeviceModelProfile {
     // Size put in the joystick configuration record handed to
     // IDirectInputJoyConfig::GetConfig (only the instance GUID is read back).
     DWORD joyConfigRecordSize;
+    RightIndicatorAxes rightIndicatorAxes;
+    // Whether the Vibration Test page gives up its effect when the user
+    // leaves the page, or keeps it until the page is shown again.
+    bool vibrationPageReleasesEffectOnLeave;
+    CalibrationSetRange calibrationSetRange;
 };

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "device_model_profile.h"
+#include "model_s_texts.h"
 
 // The USB ids and class identifiers below are placeholders that belong to no
 // vendor. Put the controller's own USB ids and the class identifiers that the
@@ -14,8 +15,8 @@ inline constexpr DeviceModelProfile kModelProfile = {
     {0x00000000, 0x0000, 0x4000, {0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x53, 0x01}},
     /*propertySheetClassId=*/
     {0x00000000, 0x0000, 0x4000, {0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x53, 0x02}},
-    "Unotrek",
-    "Driver Version: V3.39(2005.03)",
+    MODEL_PRODUCT_NAME,
+    MODEL_ABOUT_VERSION_TEXT,
     /*playbackPeriodMs=*/35,
     OutputProtocol::StrengthFollowUpStop,
     /*reportLength=*/8,
@@ -27,4 +28,7 @@ inline constexpr DeviceModelProfile kModelProfile = {
     PolarSpread::FirstTwoAxes,
     /*liftsWeakSineForces=*/true,
     /*joyConfigRecordSize=*/1176,
+    RightIndicatorAxes::ZThenRz,
+    /*vibrationPageReleasesEffectOnLeave=*/true,
+    CalibrationSetRange::WidenedSincePageOpened,
 };

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "device_model_profile.h"
+#include "model_t_texts.h"
 
 // The USB ids and class identifiers below are placeholders that belong to no
 // vendor. Put the adapter's own USB ids and the class identifiers that the
@@ -14,8 +15,8 @@ inline constexpr DeviceModelProfile kModelProfile = {
     {0x00000000, 0x0000, 0x4000, {0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x54, 0x01}},
     /*propertySheetClassId=*/
     {0x00000000, 0x0000, 0x4000, {0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x54, 0x02}},
-    "Gemtrek",
-    "Driver Version: 3.39(2005.08)",
+    MODEL_PRODUCT_NAME,
+    MODEL_ABOUT_VERSION_TEXT,
     /*playbackPeriodMs=*/25,
     OutputProtocol::StrengthOnly,
     /*reportLength=*/5,
@@ -28,4 +29,7 @@ inline constexpr DeviceModelProfile kModelProfile = {
     /*liftsWeakSineForces=*/false,
     // The 64-bit model T build has always passed the DirectX 5 record size.
     /*joyConfigRecordSize=*/sizeof(void*) == 8 ? 1160 : 1176,
+    RightIndicatorAxes::RzThenZ,
+    /*vibrationPageReleasesEffectOnLeave=*/false,
+    CalibrationSetRange::SweptSinceLastPress,
 };

@@ -25,16 +25,22 @@ size_t IndexOf(ConnectionPage kind) {
 
 }  // namespace
 
-JoystickPoll PollSheetJoystick(IDIGameCntrlPropSheet* sheet, DIJOYSTATE* state) {
-    JoystickPoll poll = {false, false};
+bool SheetJoystickAnswers(IDIGameCntrlPropSheet* sheet) {
     IDirectInputDevice2A* device = nullptr;
     IDIGameCntrlPropSheet_GetInputDevice(sheet, &device);
     if (device == nullptr) {
-        return poll;
+        return false;
     }
     const HRESULT acquired = IDirectInputDevice2_Acquire(device);
-    poll.connected = acquired == DI_OK || acquired == S_FALSE;
+    return acquired == DI_OK || acquired == S_FALSE;
+}
+
+JoystickPoll PollSheetJoystick(IDIGameCntrlPropSheet* sheet, DIJOYSTATE* state) {
+    JoystickPoll poll = {false, false};
+    poll.connected = SheetJoystickAnswers(sheet);
     if (poll.connected) {
+        IDirectInputDevice2A* device = nullptr;
+        IDIGameCntrlPropSheet_GetInputDevice(sheet, &device);
         // Read aside: the caller's record keeps the last valid reading, and
         // other success codes do not promise a complete one.
         DIJOYSTATE reading;

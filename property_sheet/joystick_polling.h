@@ -28,6 +28,9 @@ struct JoystickPoll {
 // reading is valid.
 JoystickPoll PollSheetJoystick(IDIGameCntrlPropSheet* sheet, DIJOYSTATE* state);
 
+// The connection test alone: the sheet has a device and it acquires.
+bool SheetJoystickAnswers(IDIGameCntrlPropSheet* sheet);
+
 enum class ConnectionPage { FunctionTest, Calibration, VibrationTest };
 
 enum ConnectionDisplay { kNothingShown = 0, kConnectedShown = 1, kNotConnectedShown = 2 };

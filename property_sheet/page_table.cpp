@@ -1,19 +1,14 @@
 #include "property_sheet/page_table.h"
 
-namespace {
-
-// Until the pages have their own procedures, each does default dialog
-// processing only.
-INT_PTR CALLBACK DefaultPageProcedure(HWND, UINT, WPARAM, LPARAM) {
-    return FALSE;
-}
-
-}  // namespace
+#include "property_sheet/pages/about_page.h"
+#include "property_sheet/pages/calibration_page.h"
+#include "property_sheet/pages/function_test_page.h"
+#include "property_sheet/pages/vibration_test_page.h"
 
 // Function Test, Calibration Function, Vibration Test, About.
 const PageTableRow kPageTable[kPageCount] = {
-    {107, DefaultPageProcedure},
-    {109, DefaultPageProcedure},
-    {108, DefaultPageProcedure},
-    {112, DefaultPageProcedure},
+    {107, FunctionTestPageProcedure},
+    {109, CalibrationPageProcedure},
+    {108, VibrationTestPageProcedure},
+    {112, AboutPageProcedure},
 };

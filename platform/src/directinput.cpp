@@ -24,14 +24,21 @@
 //    in either order.
 //  - The joystick configuration's Acquire and Unacquire (entering and
 //    leaving configuration mode) succeed; nothing else competes for it here.
+//    Each object remembers whether it is acquired, so that tests can see
+//    which GetConfig calls ran in configuration mode.
 //  - FindDevice answers the instance GUID of the present controller with
 //    that interface path (compared without case) for GUID_DEVCLASS_HIDCLASS;
 //    any other class, or no such controller, is DIERR_DEVICENOTREG.
 //  - GetConfig takes records of 1176 bytes (current) or 1160 (DirectX 5)
-//    only; it writes guidInstance alone (with DIJC_GUIDINSTANCE), which lies
-//    within both, and leaves every other field as the caller set it.
+//    only; it writes guidInstance (with DIJC_GUIDINSTANCE) and the hardware
+//    configuration hwc (with DIJC_REGHWCONFIGTYPE; as set by
+//    SetJoystickHardwareConfig, else zero), which lie within both, and leaves
+//    every other field as the caller set it.
 //
-// The joystick table has its own mutex.
+// The joystick table, the hardware configurations and the log of GetConfig
+// calls share one mutex.
+#include <atomic>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <vector>
@@ -48,9 +55,11 @@ namespace {
 
 constexpr DWORD kDirectInput7 = 0x0700;
 
-std::mutex g_mutex;  // guards g_joysticks
+std::mutex g_mutex;  // guards g_joysticks, g_hardwareConfigs and g_getConfigCalls
 // Never destroyed: looked up from threads that outlive static destruction.
 auto* g_joysticks = new std::map<UINT, GUID>;
+auto* g_hardwareConfigs = new std::map<UINT, JOYREGHWCONFIG>;
+auto* g_getConfigCalls = new std::vector<JoyConfigGetConfigCall>;
 // dwSize of every record GetConfig was given, in order; guarded by g_mutex.
 auto* g_configRecordSizes = new std::vector<DWORD>;
 
@@ -63,6 +72,7 @@ struct JoyConfig {
     IDirectInputJoyConfig iface;
     LONG refs;
     IUnknown* owner;  // holds a reference
+    std::atomic<bool> acquired{false};
 };
 
 DirectInput* FromInterface(IDirectInput7A* iface) {
@@ -176,10 +186,20 @@ HRESULT STDMETHODCALLTYPE JoyConfigQueryInterface(IDirectInputJoyConfig* This, R
 }
 
 HRESULT STDMETHODCALLTYPE JoyConfigAcquire(IDirectInputJoyConfig* This) {
-    return IsRetired(&FromInterface(This)->refs) ? E_FAIL : DI_OK;
+    JoyConfig* self = FromInterface(This);
+    if (IsRetired(&self->refs)) {
+        return E_FAIL;
+    }
+    self->acquired = true;
+    return DI_OK;
 }
 HRESULT STDMETHODCALLTYPE JoyConfigUnacquire(IDirectInputJoyConfig* This) {
-    return IsRetired(&FromInterface(This)->refs) ? E_FAIL : DI_OK;
+    JoyConfig* self = FromInterface(This);
+    if (IsRetired(&self->refs)) {
+        return E_FAIL;
+    }
+    self->acquired = false;
+    return DI_OK;
 }
 HRESULT STDMETHODCALLTYPE JoyConfigSetCooperativeLevel(IDirectInputJoyConfig*, HWND__*, DWORD) {
     return E_NOTIMPL;
@@ -188,11 +208,7 @@ HRESULT STDMETHODCALLTYPE JoyConfigSendNotify(IDirectInputJoyConfig*) {
     return E_NOTIMPL;
 }
 
-HRESULT STDMETHODCALLTYPE JoyConfigGetConfig(IDirectInputJoyConfig* This, UINT id,
-                                             LPDIJOYCONFIG config, DWORD flags) {
-    if (IsRetired(&FromInterface(This)->refs)) {
-        return E_FAIL;
-    }
+HRESULT AnswerGetConfig(UINT id, LPDIJOYCONFIG config, DWORD flags) {
     const HRESULT injected = InjectedFailure("GetConfig");
     if (injected != S_OK) {
         return injected;
@@ -206,6 +222,8 @@ HRESULT STDMETHODCALLTYPE JoyConfigGetConfig(IDirectInputJoyConfig* This, UINT i
         return DIERR_INVALIDPARAM;
     }
     GUID instance;
+    JOYREGHWCONFIG hardware;
+    std::memset(&hardware, 0, sizeof hardware);
     {
         std::lock_guard<std::mutex> lock(g_mutex);
         auto it = g_joysticks->find(id);
@@ -213,14 +231,36 @@ HRESULT STDMETHODCALLTYPE JoyConfigGetConfig(IDirectInputJoyConfig* This, UINT i
             return DIERR_NOMOREITEMS;
         }
         instance = it->second;
+        auto configured = g_hardwareConfigs->find(id);
+        if (configured != g_hardwareConfigs->end()) {
+            hardware = configured->second;
+        }
     }
     static_assert(offsetof(DIJOYCONFIG, guidInstance) + sizeof(GUID) <= sizeof(DIJOYCONFIG_DX5),
                   "guidInstance lies within the smallest record");
+    static_assert(offsetof(DIJOYCONFIG, hwc) + sizeof(JOYREGHWCONFIG) <= sizeof(DIJOYCONFIG_DX5),
+                  "hwc lies within the smallest record");
     if ((flags & DIJC_GUIDINSTANCE) != 0) {
         std::memcpy(reinterpret_cast<BYTE*>(config) + offsetof(DIJOYCONFIG, guidInstance),
                     &instance, sizeof instance);
     }
+    if ((flags & DIJC_REGHWCONFIGTYPE) != 0) {
+        std::memcpy(reinterpret_cast<BYTE*>(config) + offsetof(DIJOYCONFIG, hwc), &hardware,
+                    sizeof hardware);
+    }
     return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE JoyConfigGetConfig(IDirectInputJoyConfig* This, UINT id,
+                                             LPDIJOYCONFIG config, DWORD flags) {
+    JoyConfig* self = FromInterface(This);
+    if (IsRetired(&self->refs)) {
+        return E_FAIL;
+    }
+    const HRESULT result = AnswerGetConfig(id, config, flags);
+    std::lock_guard<std::mutex> lock(g_mutex);
+    g_getConfigCalls->push_back({id, flags, self->acquired.load(), result});
+    return result;
 }
 
 IDirectInputJoyConfigVtbl g_joy_config_vtbl = {
@@ -262,7 +302,9 @@ bool IsJoystickInstance(const GUID& instance) {
 void ResetJoysticks() {
     std::lock_guard<std::mutex> lock(g_mutex);
     g_joysticks->clear();
+    g_hardwareConfigs->clear();
     g_configRecordSizes->clear();
+    g_getConfigCalls->clear();
 }
 
 }  // namespace simwin::detail
@@ -272,6 +314,16 @@ namespace simwin {
 void SetJoystick(UINT joystickId, const GUID& instance) {
     std::lock_guard<std::mutex> lock(detail::g_mutex);
     (*detail::g_joysticks)[joystickId] = instance;
+}
+
+void SetJoystickHardwareConfig(UINT joystickId, const JOYREGHWCONFIG& config) {
+    std::lock_guard<std::mutex> lock(detail::g_mutex);
+    (*detail::g_hardwareConfigs)[joystickId] = config;
+}
+
+std::vector<JoyConfigGetConfigCall> JoyConfigGetConfigCalls() {
+    std::lock_guard<std::mutex> lock(detail::g_mutex);
+    return *detail::g_getConfigCalls;
 }
 
 std::vector<DWORD> JoyConfigRecordSizes() {

@@ -7,7 +7,13 @@
 //  - Values keep their type and exactly the bytes that were set; nothing is
 //    added or checked (a REG_SZ gets no terminator it was not given). The
 //    default value is the one with an empty or NULL name.
-//  - Subkeys enumerate in creation order.
+//  - Subkeys enumerate in creation order: RegEnumKeyA names subkey number
+//    dwIndex, answers ERROR_NO_MORE_ITEMS past the last one and
+//    ERROR_MORE_DATA (buffer untouched) when the name and its terminator do
+//    not fit in cchName characters.
+//  - Open handles are counted (OpenRegistryKeys) so that tests find keys
+//    that were never closed, and so are changes to the tree
+//    (RegistryChanges) so that tests see that nothing was written.
 //  - An open key handle holds its key; it stays valid whatever happens to
 //    the tree. Once the key is deleted, operations on the handle fail with
 //    ERROR_KEY_DELETED, and it still has to be closed.
@@ -30,6 +36,7 @@
 
 #include "faults.h"
 #include "registry_internal.h"
+#include "simwin/control_system.h"
 #include "simwin/registry.h"
 
 namespace simwin::detail {
@@ -53,6 +60,7 @@ std::mutex g_mutex;
 // Never destroyed, like the rest of the machine: keys may be used at exit.
 auto& g_roots = *new std::array<std::shared_ptr<Key>, 3>;
 uintptr_t g_next_handle = 0x1000;
+size_t g_changes = 0;
 auto* g_handles = new std::unordered_map<uintptr_t, std::shared_ptr<Key>>;
 
 char Lower(char c) {
@@ -157,6 +165,7 @@ std::shared_ptr<Key> WalkLocked(std::shared_ptr<Key> start, const char* path, bo
             next->name = part;
             next->parent = key;
             key->subkeys.push_back(next);
+            ++g_changes;
         }
         key = std::move(next);
     }
@@ -216,9 +225,20 @@ void ResetRegistry() {
         }
         root = std::make_shared<Key>();
     }
+    g_changes = 0;
 }
 
 }  // namespace simwin::detail
+
+size_t simwin::OpenRegistryKeys() {
+    std::lock_guard<std::mutex> lock(detail::g_mutex);
+    return detail::g_handles->size();
+}
+
+size_t simwin::RegistryChanges() {
+    std::lock_guard<std::mutex> lock(detail::g_mutex);
+    return detail::g_changes;
+}
 
 using simwin::detail::g_mutex;
 using simwin::detail::Key;
@@ -298,6 +318,7 @@ LSTATUS WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWO
     }
     value->type = dwType;
     value->data.assign(lpData, lpData + cbData);
+    ++simwin::detail::g_changes;
     return ERROR_SUCCESS;
 }
 
@@ -341,6 +362,7 @@ LSTATUS WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
     for (auto it = key->values.begin(); it != key->values.end(); ++it) {
         if (simwin::detail::SameName(it->name, name)) {
             key->values.erase(it);
+            ++simwin::detail::g_changes;
             return ERROR_SUCCESS;
         }
     }
@@ -377,6 +399,7 @@ LSTATUS WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
         }
     }
     key->deleted = true;
+    ++simwin::detail::g_changes;
     return ERROR_SUCCESS;
 }
 

@@ -224,7 +224,7 @@ TEST_F(DirectInput, GetConfigWritesOnlyTheInstanceWithinTheRecord) {
     const Case cases[] = {
         {"current record", 1176, 3, DIJC_GUIDINSTANCE, S_OK, true},
         {"DirectX 5 record", 1160, 3, DIJC_GUIDINSTANCE, S_OK, true},
-        {"other flags", 1176, 3, DIJC_GAIN | DIJC_REGHWCONFIGTYPE, S_OK, false},
+        {"other flags", 1176, 3, DIJC_GAIN | DIJC_CALLOUT, S_OK, false},
         {"no joystick", 1176, 4, DIJC_GUIDINSTANCE, DIERR_NOMOREITEMS, false},
         {"size 0", 0, 3, DIJC_GUIDINSTANCE, DIERR_INVALIDPARAM, false},
         {"size one short", 1175, 3, DIJC_GUIDINSTANCE, DIERR_INVALIDPARAM, false},
@@ -262,6 +262,79 @@ TEST_F(DirectInput, GetConfigWritesOnlyTheInstanceWithinTheRecord) {
     EXPECT_EQ(IDirectInputJoyConfig_GetConfig(config, 0, &record, DIJC_GUIDINSTANCE), E_FAIL);
     EXPECT_EQ(IDirectInputJoyConfig_GetConfig(config, 0, &record, DIJC_GUIDINSTANCE), S_OK);
     EXPECT_TRUE(IsEqualGUID(record.guidInstance, instance));
+
+    IDirectInputJoyConfig_Release(config);
+    IDirectInput7_Release(object);
+}
+
+TEST_F(DirectInput, GetConfigAnswersTheHardwareConfigurationOfTheJoystick) {
+    simwin::SetJoystick(0, InstanceOf(1));
+    simwin::SetJoystick(2, InstanceOf(2));
+    JOYREGHWCONFIG scripted;
+    std::memset(&scripted, 0, sizeof scripted);
+    scripted.hws.dwNumButtons = 12;
+    scripted.hwv.jrvHardware.jpMin.dwX = 3;
+    scripted.hwv.jrvHardware.jpMax.dwR = 250;
+    scripted.dwReserved = 0xA5A5A5A5;
+    simwin::SetJoystickHardwareConfig(2, scripted);
+    IDirectInput7A* object = Create();
+    IDirectInputJoyConfig* config = JoyConfigOf(object);
+    JOYREGHWCONFIG zero;
+    std::memset(&zero, 0, sizeof zero);
+
+    struct Case {
+        const char* what;
+        DWORD size;
+        UINT id;
+        const JOYREGHWCONFIG* expected;
+    };
+    const Case cases[] = {
+        {"scripted, current record", 1176, 2, &scripted},
+        {"scripted, DirectX 5 record", 1160, 2, &scripted},
+        {"never scripted", 1160, 0, &zero},
+    };
+    for (const Case& c : cases) {
+        std::vector<BYTE> record(c.size, 0xAB);
+        std::memcpy(record.data(), &c.size, sizeof c.size);
+        ASSERT_EQ(
+            IDirectInputJoyConfig_GetConfig(
+                config, c.id, reinterpret_cast<LPDIJOYCONFIG>(record.data()), DIJC_REGHWCONFIGTYPE),
+            S_OK)
+            << c.what;
+        const size_t at = offsetof(DIJOYCONFIG, hwc);
+        EXPECT_EQ(std::memcmp(record.data() + at, c.expected, sizeof(JOYREGHWCONFIG)), 0) << c.what;
+        for (size_t i = sizeof(DWORD); i < record.size(); ++i) {
+            if (i < at || i >= at + sizeof(JOYREGHWCONFIG)) {
+                ASSERT_EQ(record[i], 0xAB) << c.what << " byte " << i;
+            }
+        }
+    }
+
+    // The log tells which calls ran between the object's Acquire and
+    // Unacquire.
+    DIJOYCONFIG record;
+    std::memset(&record, 0, sizeof record);
+    record.dwSize = sizeof record;
+    EXPECT_EQ(IDirectInputJoyConfig_Acquire(config), DI_OK);
+    EXPECT_EQ(IDirectInputJoyConfig_GetConfig(config, 5, &record, DIJC_REGHWCONFIGTYPE),
+              DIERR_NOMOREITEMS);
+    EXPECT_EQ(IDirectInputJoyConfig_Unacquire(config), DI_OK);
+    const std::vector<simwin::JoyConfigGetConfigCall> calls = simwin::JoyConfigGetConfigCalls();
+    ASSERT_EQ(calls.size(), 4u);
+    EXPECT_FALSE(calls[0].acquired);
+    EXPECT_EQ(calls[0].joystickId, 2u);
+    EXPECT_EQ(calls[0].flags, static_cast<DWORD>(DIJC_REGHWCONFIGTYPE));
+    EXPECT_EQ(calls[0].result, S_OK);
+    EXPECT_TRUE(calls[3].acquired);
+    EXPECT_EQ(calls[3].joystickId, 5u);
+    EXPECT_EQ(calls[3].result, DIERR_NOMOREITEMS);
+
+    simwin::Reset();
+    simwin::SetJoystick(2, InstanceOf(2));
+    record.hwc = scripted;
+    EXPECT_EQ(IDirectInputJoyConfig_GetConfig(config, 2, &record, DIJC_REGHWCONFIGTYPE), S_OK);
+    EXPECT_EQ(std::memcmp(&record.hwc, &zero, sizeof zero), 0) << "Reset forgets the script";
+    EXPECT_EQ(simwin::JoyConfigGetConfigCalls().size(), 1u);
 
     IDirectInputJoyConfig_Release(config);
     IDirectInput7_Release(object);

@@ -4,6 +4,7 @@
 #include <thread>
 #include <vector>
 
+#include "simwin/control_system.h"
 #include "simwin_fixture.h"
 
 namespace {
@@ -244,6 +245,49 @@ TEST_F(Registry, HandleLifetimes) {
     simwin::Reset();
     EXPECT_EQ(RegSetValueExA(before, "V", 0, REG_BINARY, data, 1), ERROR_KEY_DELETED);
     EXPECT_EQ(RegOpenKeyA(HKEY_LOCAL_MACHINE, "StillThere", &key), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(Registry, OpenHandlesAreCountedUntilClosedAndSurviveReset) {
+    const size_t before = simwin::OpenRegistryKeys();
+    HKEY created = Create(HKEY_LOCAL_MACHINE, "Counted");
+    HKEY opened = nullptr;
+    ASSERT_EQ(RegOpenKeyA(HKEY_LOCAL_MACHINE, "Counted", &opened), ERROR_SUCCESS);
+    HKEY missing = nullptr;
+    EXPECT_EQ(RegOpenKeyA(HKEY_LOCAL_MACHINE, "Missing", &missing), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegCloseKey(HKEY_LOCAL_MACHINE), ERROR_SUCCESS);
+    EXPECT_EQ(simwin::OpenRegistryKeys(), before + 2) << "failed opens and roots are not counted";
+
+    simwin::Reset();
+    EXPECT_EQ(simwin::OpenRegistryKeys(), before + 2) << "a handle still has to be closed";
+    EXPECT_EQ(RegCloseKey(opened), ERROR_SUCCESS);
+    EXPECT_EQ(RegCloseKey(opened), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(simwin::OpenRegistryKeys(), before + 1);
+    (void)created;  // closed by the fixture
+}
+
+TEST_F(Registry, ChangesCountWhatWasMadeSetOrDeleted) {
+    EXPECT_EQ(simwin::RegistryChanges(), 0u);
+    HKEY key = Create(HKEY_LOCAL_MACHINE, "One\\Two");  // two keys made
+    Create(HKEY_LOCAL_MACHINE, "one");                  // found, not made
+    HKEY opened = nullptr;
+    ASSERT_EQ(RegOpenKeyA(key, nullptr, &opened), ERROR_SUCCESS);
+    opened_.push_back(opened);
+    const BYTE data[] = {1};
+    ASSERT_EQ(RegSetValueExA(key, "V", 0, REG_BINARY, data, 1), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExA(key, "V", 0, REG_BINARY, data, 1), ERROR_SUCCESS);
+    DWORD size = sizeof data;
+    BYTE read[1];
+    ASSERT_EQ(RegQueryValueExA(key, "V", nullptr, nullptr, read, &size), ERROR_SUCCESS);
+    char name[8];
+    ASSERT_EQ(RegEnumKeyA(HKEY_LOCAL_MACHINE, 0, name, sizeof name), ERROR_SUCCESS);
+    EXPECT_EQ(simwin::RegistryChanges(), 4u) << "reads and opens change nothing";
+
+    EXPECT_EQ(RegDeleteValueA(key, "V"), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteValueA(key, "V"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, "One\\Two"), ERROR_SUCCESS);
+    EXPECT_EQ(simwin::RegistryChanges(), 6u);
+    simwin::Reset();
+    EXPECT_EQ(simwin::RegistryChanges(), 0u);
 }
 
 TEST_F(Registry, InjectedFaultsReturnTheirError) {

@@ -40,6 +40,11 @@ void ScriptGetDeviceState(const GUID& instance, HRESULT result,
 // Drops the queued and lasting results of both calls; the reading stays.
 void ClearJoystickScripts(const GUID& instance);
 
+// The hardware configuration the joystick configuration's GetConfig reports
+// for joystick id `joystickId` when asked with DIJC_REGHWCONFIGTYPE (the
+// record's hwc member). Until set, and after Reset, it is all zero.
+void SetJoystickHardwareConfig(UINT joystickId, const JOYREGHWCONFIG& config);
+
 // --- What applications did --------------------------------------------------
 
 struct PropertyCall {
@@ -124,5 +129,16 @@ std::vector<DirectInputEffectInfo> DirectInputEffects();
 
 // Calls made on DirectInput objects after their last Release.
 size_t DirectInputReleaseErrors();
+
+// Every GetConfig on a joystick configuration object since Reset, in order,
+// with whether that object was acquired (between its Acquire and
+// Unacquire) at the time.
+struct JoyConfigGetConfigCall {
+    UINT joystickId;
+    DWORD flags;
+    bool acquired;
+    HRESULT result;
+};
+std::vector<JoyConfigGetConfigCall> JoyConfigGetConfigCalls();
 
 }  // namespace simwin

@@ -1,6 +1,6 @@
 // The control panel of the simulated machine's system facts, for tests:
 // memory that pointer checks must find bad, the Windows version, and the
-// count of critical sections alive.
+// counts of critical sections alive and registry keys open.
 #pragma once
 
 #include <cstddef>
@@ -29,5 +29,13 @@ void SetWindowsVersion(const WindowsVersion& version);
 
 // Critical sections initialised and not yet deleted.
 size_t LiveCriticalSections();
+
+// Registry key handles opened or created and not yet closed (predefined
+// roots are not counted). Reset leaves open handles open, so tests compare
+// against the count they started with.
+size_t OpenRegistryKeys();
+// Changes to the registry since Reset: keys made (by RegCreateKeyA, one per
+// key of the path that was missing), values set, values and keys deleted.
+size_t RegistryChanges();
 
 }  // namespace simwin

@@ -1,0 +1,7 @@
+// Model S's user-visible texts. Kept as plain macros so that both the
+// profile and the module's resource script (which only a resource compiler
+// reads) take them from this one place.
+#pragma once
+
+#define MODEL_PRODUCT_NAME "Unotrek"
+#define MODEL_ABOUT_VERSION_TEXT "Driver Version: V3.39(2005.03)"
