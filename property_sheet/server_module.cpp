@@ -2,16 +2,24 @@
 #include <windows.h>
 
 #include "property_sheet/controller_sheet_factory.h"
+#include "property_sheet/controls/indicator_class.h"
 #include "property_sheet/module_state.h"
 #include "profiles/selected_model.h"
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     switch (reason) {
         case DLL_PROCESS_ATTACH:
             SetModuleInstance(instance);
             InitializeSheetLock();
             return TRUE;
         case DLL_PROCESS_DETACH:
+            // Unloaded while the process goes on (no reserved value): the
+            // control panel may load the module again, so its window
+            // classes must not outlive it. At process end nothing is left
+            // to call them.
+            if (reserved == nullptr) {
+                UnregisterIndicatorClasses(instance);
+            }
             DeleteSheetLock();
             return TRUE;
         default:

@@ -2,7 +2,9 @@
 # The main job: installs what is missing, builds every deliverable for the
 # host (with the simulated platform) and for Windows x64 and x86, then plays
 # the effect lab's demo through the driver of each model in real time, with
-# its report log and motor plot, and lists what was built and written.
+# its report log and motor plot, captures the four tabs of each model's
+# property sheet with the sheet viewer (under Wine, on a virtual display),
+# and lists what was built and written.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,9 +22,16 @@ for model in s t; do
         --plot "out/demo_$model.png"
 done
 
+for model in s t; do
+    echo
+    echo "=== Property sheet viewer, model ${model^^}"
+    scripts/padscope-view.sh --model "$model" --screenshots out
+done
+
 echo
 echo "Built:"
 ls -1 build/host/lib/librumbix_*.so build/host/lib/libpadscope_*.so build/host/bin/rumbix-lab build/win64/bin/*.dll \
+    build/win64/bin/padscope-view.exe \
     build/win32/bin/*.dll | sed 's/^/  /'
 echo "Written:"
-ls -1 out/demo_* | sed 's/^/  /'
+ls -1 out/demo_* out/[st]-[1-4]-*.png | sed 's/^/  /'

@@ -9,6 +9,7 @@ packages=(
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
     googletest wine64
     pkg-config libcli11-dev nlohmann-json3-dev libcairo2-dev
+    xvfb fonts-wine fonts-liberation
 )
 
 missing=()

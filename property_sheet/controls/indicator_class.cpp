@@ -1,5 +1,13 @@
 #include "property_sheet/controls/indicator_class.h"
 
+namespace {
+
+// Every class the sheet registers through RegisterIndicatorClass.
+constexpr LPCSTR kIndicatorClassNames[] = {"LampControl", "AxesControl", "PovControl",
+                                           "RumbleControl"};
+
+}  // namespace
+
 bool RegisterIndicatorClass(HINSTANCE instance, LPCSTR name, WNDPROC procedure) {
     WNDCLASSA windowClass = {};
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
@@ -13,6 +21,12 @@ bool RegisterIndicatorClass(HINSTANCE instance, LPCSTR name, WNDPROC procedure) 
     windowClass.lpszMenuName = nullptr;
     windowClass.lpszClassName = name;
     return RegisterClassA(&windowClass) != 0;
+}
+
+void UnregisterIndicatorClasses(HINSTANCE instance) {
+    for (LPCSTR name : kIndicatorClassNames) {
+        UnregisterClassA(name, instance);
+    }
 }
 
 DWORD IndicatorValue(HWND control) {

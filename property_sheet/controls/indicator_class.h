@@ -9,6 +9,12 @@
 // same name in the process answers false).
 bool RegisterIndicatorClass(HINSTANCE instance, LPCSTR name, WNDPROC procedure);
 
+// Removes every indicator class of the module. The platform keeps a
+// module's classes after the module is unloaded; left behind, they would
+// point at window procedures that are gone when the module is loaded again
+// elsewhere, and its registrations would then fail.
+void UnregisterIndicatorClasses(HINSTANCE instance);
+
 // The control's 32-bit value, kept in the window's user value so that one
 // form serves both processor widths.
 DWORD IndicatorValue(HWND control);

@@ -140,11 +140,14 @@ INT_PTR Initialize(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
                        ? reinterpret_cast<IDIGameCntrlPropSheet*>(description->lParam)
                        : nullptr;
     SetWindowLongPtrA(page, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(g_page.sheet));
+    // The slider gets the driver's scale whether or not the controller
+    // answers: the strength can be set without it, and a position on the
+    // platform's default scale of 0..100 would be stored as a strength.
+    SendDlgItemMessageA(page, kStrengthSlider, TBM_SETRANGE, TRUE,
+                        MAKELPARAM(0, kStrongestStrength));
     if (FAILED(OpenSheetDevice(GetParent(page), g_page.sheet))) {
         return TRUE;
     }
-    SendDlgItemMessageA(page, kStrengthSlider, TBM_SETRANGE, TRUE,
-                        MAKELPARAM(0, kStrongestStrength));
     EndButtonTest();
     return DefWindowProcA(page, message, wParam, lParam);
 }

@@ -448,6 +448,10 @@ TEST_F(VibrationTestPage, PageWithoutAnEffectKeepsStillOrShowsTheController) {
     Tick(kTimer);
     EXPECT_EQ(kNotConnected, ItemText(1026));
     EXPECT_TRUE(ItemShown(1038));
+    // The slider still runs over the driver's scale and shows the strength
+    // on it, so that a move stores a strength of that scale.
+    EXPECT_EQ(1200, SendMessageA(Item(kSlider), TBM_GETRANGEMAX, 0, 0));
+    EXPECT_EQ(1000, SliderPosition());
 }
 
 // The Calibration page replaces the sheet's device while this page is not

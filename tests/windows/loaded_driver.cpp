@@ -5,13 +5,6 @@
 
 namespace windows_test {
 
-std::string ProgramDirectory() {
-    char path[MAX_PATH] = {};
-    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string directory(path, length);
-    return directory.substr(0, directory.find_last_of("\\/") + 1);
-}
-
 std::string PlaybackLockName(WORD productId) {
     char name[18];
     std::snprintf(name, sizeof name, "VID_%04X&PID_%04X",

@@ -13,14 +13,11 @@
 #include <vector>
 
 #include "profiles/selected_model.h"
+#include "program_directory.h"
 #include "support/effect_records.h"
 #include "support/loaded_module.h"
 
 namespace windows_test {
-
-// The directory of this program, with a trailing backslash. The driver
-// module and the helper programs are built beside it.
-std::string ProgramDirectory();
 
 // The model's key below HKEY_LOCAL_MACHINE, as the installation writes it:
 // "SYSTEM\...\Joystick\OEM\VID_xxxx&PID_xxxx" (`productId` picks the model).

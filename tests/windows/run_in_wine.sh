@@ -5,12 +5,21 @@
 #                                        and imports the registry files
 #   run_in_wine.sh run <program.exe> [args...]
 #                                        runs a program there; its exit code
+#   run_in_wine.sh run-on-display <program.exe> [args...]
+#                                        the same, for programs that show
+#                                        windows: on the run's display
+#   run_in_wine.sh display-start         starts the run's virtual display
+#                                        (Xvfb); setup and run-on-display
+#                                        use it
+#   run_in_wine.sh display-stop          stops it
 #   run_in_wine.sh cleanup               stops the runtime's server and
 #                                        every program still in it
 #
 # Environment: WINEPREFIX (required), RUMBIX_WINE_LOADER (default
-# /usr/lib/wine/wine64), RUMBIX_WINE_SERVER (default /usr/lib/wine/wineserver64).
-# No display is used: the driver opens no windows.
+# /usr/lib/wine/wine64), RUMBIX_WINE_SERVER (default /usr/lib/wine/wineserver64),
+# WINEDEBUG (default -all: the runtime's own messages only when asked for).
+# "run" uses no display (the driver opens no windows). The runtime's desktop
+# takes the display that setup finds, so display-start comes before setup.
 set -euo pipefail
 
 : "${WINEPREFIX:?set WINEPREFIX to the directory of the runtime}"
@@ -18,13 +27,28 @@ loader=${RUMBIX_WINE_LOADER:-/usr/lib/wine/wine64}
 server=${RUMBIX_WINE_SERVER:-/usr/lib/wine/wineserver64}
 
 # The loader starts this server too when it finds none running.
-export WINEPREFIX WINEARCH=win64 WINEDEBUG=-all WINESERVER="$server"
+export WINEPREFIX WINEARCH=win64 WINEDEBUG=${WINEDEBUG:--all} WINESERVER="$server"
 # No runtime components that would be fetched or installed on first start,
 # and no desktop integration.
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 unset DISPLAY WAYLAND_DISPLAY
 
 fail() { echo "run_in_wine.sh: $*" >&2; exit 1; }
+
+# The virtual display of the run: its number and the X server's process id.
+display_file="$WINEPREFIX.display"
+use_display() {
+    [ -s "$display_file" ] || return 1
+    read -r number _ <"$display_file"
+    export DISPLAY=":$number"
+}
+stop_display() {
+    if [ -s "$display_file" ]; then
+        read -r _ pid <"$display_file"
+        kill "$pid" 2>/dev/null || true
+    fi
+    rm -f "$display_file"
+}
 [ -x "$loader" ] || fail "no Wine loader at $loader (Debian package wine64)"
 [ -x "$server" ] || fail "no Wine server at $server (Debian package wine64)"
 
@@ -33,6 +57,9 @@ shift || true
 case "$command" in
     setup)
         [ $# -gt 0 ] || fail "setup needs the registry files to import"
+        # The runtime's desktop process, started here, keeps the display it
+        # finds for the whole run: windows of later programs appear there.
+        use_display || true
         "$server" -k 2>/dev/null || true
         rm -rf "$WINEPREFIX"
         mkdir -p "$WINEPREFIX"
@@ -56,10 +83,40 @@ case "$command" in
         [ -d "$WINEPREFIX" ] || fail "no runtime at $WINEPREFIX: run setup first"
         exec "$loader" "$@" </dev/null
         ;;
+    run-on-display)
+        [ $# -gt 0 ] || fail "run-on-display needs a program"
+        [ -d "$WINEPREFIX" ] || fail "no runtime at $WINEPREFIX: run setup first"
+        use_display || fail "no display at $display_file: run display-start before setup"
+        exec "$loader" "$@" </dev/null
+        ;;
+    display-start)
+        command -v Xvfb >/dev/null || fail "no Xvfb (Debian package xvfb)"
+        stop_display
+        # The X server picks a free display number itself and writes it to
+        # the given descriptor once it accepts clients, so parallel runs
+        # never meet on one display. It is detached from our output so that
+        # the test runner does not wait for it.
+        number_file=$(mktemp)
+        setsid Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 \
+            3>"$number_file" </dev/null >/dev/null 2>&1 &
+        xvfb=$!
+        for _ in $(seq 200); do
+            [ -s "$number_file" ] && break
+            kill -0 "$xvfb" 2>/dev/null || fail "Xvfb did not start"
+            sleep 0.05
+        done
+        number=$(head -n1 "$number_file")
+        rm -f "$number_file"
+        [ -n "$number" ] || { kill "$xvfb"; fail "Xvfb did not report its display"; }
+        echo "$number $xvfb" >"$display_file"
+        ;;
+    display-stop)
+        stop_display
+        ;;
     cleanup)
         "$server" -k 2>/dev/null || true
         ;;
     *)
-        fail "usage: run_in_wine.sh setup <file.reg>... | run <program.exe> [args...] | cleanup"
+        fail "usage: run_in_wine.sh setup <file.reg>... | run|run-on-display <program.exe> [args...] | cleanup | display-start | display-stop"
         ;;
 esac
