@@ -36,11 +36,12 @@ bool SheetJoystickAnswers(IDIGameCntrlPropSheet* sheet) {
 }
 
 JoystickPoll PollSheetJoystick(IDIGameCntrlPropSheet* sheet, DIJOYSTATE* state) {
-    JoystickPoll poll = {false, false};
+    JoystickPoll poll = {false, false, false};
+    IDirectInputDevice2A* device = nullptr;
+    IDIGameCntrlPropSheet_GetInputDevice(sheet, &device);
+    poll.hasDevice = device != nullptr;
     poll.connected = SheetJoystickAnswers(sheet);
     if (poll.connected) {
-        IDirectInputDevice2A* device = nullptr;
-        IDIGameCntrlPropSheet_GetInputDevice(sheet, &device);
         // Read aside: the caller's record keeps the last valid reading, and
         // other success codes do not promise a complete one.
         DIJOYSTATE reading;

@@ -20,9 +20,19 @@
 #include "property_sheet/controller_sheet_interface.h"
 
 struct JoystickPoll {
+    bool hasDevice;
     bool connected;
     bool readingValid;  // `*state` holds a new reading
 };
+
+// A sheet without a device cannot answer until a page opens one, and pages
+// open it only when they are created, which happens while the page that
+// polls is hidden; its next activation starts its ticks again. So a page
+// whose tick found no device and showed that stops its ticks: they would
+// only repeat it, at the cost of a timer message every 10 ms.
+inline bool TicksCanRest(const JoystickPoll& poll) {
+    return !poll.hasDevice;
+}
 
 // One tick's reading of the sheet's device; `*state` changes only when the
 // reading is valid.

@@ -188,6 +188,9 @@ void Tick(HWND page) {
     DIJOYSTATE reading;
     const JoystickPoll poll = PollSheetJoystick(g_sheet, &reading);
     ShowConnection(page, ConnectionPage::Calibration, poll.connected);
+    if (TicksCanRest(poll)) {
+        KillTimer(page, kPageTimer);
+    }
     // Without a fresh reading there is nothing to show or to calibrate by.
     if (!poll.connected || !poll.readingValid) {
         return;

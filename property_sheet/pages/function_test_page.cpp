@@ -88,6 +88,9 @@ HRESULT UpdateFunctionTest(HWND page, IDIGameCntrlPropSheet* sheet) {
     DIJOYSTATE reading;
     const JoystickPoll poll = PollSheetJoystick(sheet, &reading);
     ShowConnection(page, ConnectionPage::FunctionTest, poll.connected);
+    if (TicksCanRest(poll)) {
+        KillTimer(page, kPageTimer);
+    }
     if (!poll.connected || !poll.readingValid) {
         return S_OK;
     }

@@ -112,6 +112,9 @@ void Tick(HWND page) {
         if (ShowConnection(page, ConnectionPage::VibrationTest, false)) {
             EndButtonTest();
         }
+        if (TicksCanRest(poll)) {
+            KillTimer(page, kPageTimer);
+        }
         return;
     }
     ShowConnection(page, ConnectionPage::VibrationTest, true);

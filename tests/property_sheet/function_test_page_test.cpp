@@ -258,6 +258,12 @@ TEST_F(FunctionTestPageWithoutController, LampsStayBlackAndTheTicksShowNothingAn
     Tick(kTimer);
     EXPECT_EQ(kNotConnected, ItemText(1024));
     EXPECT_TRUE(ItemShown(1037));
+    // Nothing can answer until another page opens a device: the ticks rest
+    // until the page is shown again.
+    EXPECT_TRUE(PageTimers().empty());
+    LeavePage();
+    ReturnToPage();
+    EXPECT_EQ((std::vector<std::pair<UINT_PTR, UINT>>{{kTimer, 10u}}), PageTimers());
     SetWindowTextA(Item(1024), "unchanged");
     Tick(kTimer);
     EXPECT_EQ("unchanged", ItemText(1024)) << "set once, not on every tick";

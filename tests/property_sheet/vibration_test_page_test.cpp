@@ -439,7 +439,9 @@ TEST_F(VibrationTestPage, PageWithoutAnEffectKeepsStillOrShowsTheController) {
     EXPECT_TRUE(PageTimers().empty());
     ClosePage();
 
-    // No device at all: the ticks go on and show that nothing answers.
+    // No device at all: the first tick shows that nothing answers, then the
+    // ticks rest, since nothing can answer until another page opens a
+    // device.
     sheet_->SetID(kJoystick + 1);
     ReopenSheetDevice(Owner(), sheet_->get());
     Open();
@@ -448,6 +450,7 @@ TEST_F(VibrationTestPage, PageWithoutAnEffectKeepsStillOrShowsTheController) {
     Tick(kTimer);
     EXPECT_EQ(kNotConnected, ItemText(1026));
     EXPECT_TRUE(ItemShown(1038));
+    EXPECT_TRUE(PageTimers().empty());
     // The slider still runs over the driver's scale and shows the strength
     // on it, so that a move stores a strength of that scale.
     EXPECT_EQ(1200, SendMessageA(Item(kSlider), TBM_GETRANGEMAX, 0, 0));

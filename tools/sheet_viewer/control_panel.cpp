@@ -197,7 +197,14 @@ bool ControlPanel::PumpMessages(DWORD milliseconds) {
 }
 
 void ControlPanel::RunUntilClosed() {
-    while (PumpMessages(INFINITE)) {
+    // The plain blocking loop: one wait per message, as the control panel's
+    // own loop does, so an open sheet costs what its pages' timers cost.
+    MSG message;
+    while (isShowing() && GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (!PropSheet_IsDialogMessage(window_, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
     }
 }
 
