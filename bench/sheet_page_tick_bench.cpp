@@ -25,14 +25,13 @@
 #include "property_sheet/controller_sheet.h"
 #include "property_sheet/module_state.h"
 #include "property_sheet/resources/padscope_resources.h"
+#include "support/sheet_with_one_page.h"
 
 namespace {
 
 constexpr UINT kJoystick = 2;
 const GUID kInstance = {0x6C000001u, 0x1111, 0x2222, {1, 2, 3, 4, 5, 6, 7, 8}};
 const HINSTANCE kModule = reinterpret_cast<HINSTANCE>(0x5B0000);
-// The About page's template, for the inert second page of the sheet.
-constexpr WORD kInertTemplate = 112;
 // Ticks over which the primitives of a tick are counted, outside the timing.
 constexpr int kCountedTicks = 64;
 
@@ -48,10 +47,6 @@ constexpr PageUnderTest kVibrationTest = {2, 3};
 [[noreturn]] void Fail(const char* what) {
     std::fprintf(stderr, "benchmark setup failed: %s\n", what);
     std::abort();
-}
-
-INT_PTR CALLBACK InertPage(HWND, UINT, WPARAM, LPARAM) {
-    return FALSE;
 }
 
 DIJOYSTATE Reading(LONG stickX, LONG stickY, LONG z, LONG rz, DWORD pov, int firstPressed) {
@@ -136,20 +131,7 @@ class ShownPage {
     void Show(int row) {
         DIGCPAGEINFO* descriptions = nullptr;
         IDIGameCntrlPropSheet_GetPageInfo(&sheet_->iface, &descriptions);
-        const DIGCPAGEINFO& description = descriptions[row];
-        std::vector<PROPSHEETPAGEA> pages(2);
-        for (PROPSHEETPAGEA& page : pages) {
-            page = {};
-            page.dwSize = sizeof page;
-            page.dwFlags = PSP_DEFAULT;
-            page.hInstance = description.hInstance;
-        }
-        pages[0].pszTemplate = reinterpret_cast<LPCSTR>(description.lpwszTemplate);
-        pages[0].pfnDlgProc = description.fpPageProc;
-        pages[0].lParam = description.lParam;
-        pages[1].pszTemplate = MAKEINTRESOURCEA(kInertTemplate);
-        pages[1].pfnDlgProc = InertPage;
-        frame_ = simwin::OpenPropertySheet(pages.data(), static_cast<UINT>(pages.size()));
+        frame_ = test_support::OpenSheetWithOnePage(descriptions[row]);
         page_ = simwin::PropertySheetPageWindow(frame_, 0);
         if (page_ == nullptr) {
             Fail("page");

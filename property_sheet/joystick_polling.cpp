@@ -25,9 +25,11 @@ size_t IndexOf(ConnectionPage kind) {
 
 }  // namespace
 
-bool SheetJoystickAnswers(IDIGameCntrlPropSheet* sheet) {
-    IDirectInputDevice2A* device = nullptr;
-    IDIGameCntrlPropSheet_GetInputDevice(sheet, &device);
+namespace {
+
+// The connection test: Acquire answers DI_OK, or S_FALSE when the device was
+// acquired already.
+bool DeviceAnswers(IDirectInputDevice2A* device) {
     if (device == nullptr) {
         return false;
     }
@@ -35,12 +37,21 @@ bool SheetJoystickAnswers(IDIGameCntrlPropSheet* sheet) {
     return acquired == DI_OK || acquired == S_FALSE;
 }
 
-JoystickPoll PollSheetJoystick(IDIGameCntrlPropSheet* sheet, DIJOYSTATE* state) {
-    JoystickPoll poll = {false, false, false};
+IDirectInputDevice2A* SheetDevice(IDIGameCntrlPropSheet* sheet) {
     IDirectInputDevice2A* device = nullptr;
     IDIGameCntrlPropSheet_GetInputDevice(sheet, &device);
-    poll.hasDevice = device != nullptr;
-    poll.connected = SheetJoystickAnswers(sheet);
+    return device;
+}
+
+}  // namespace
+
+bool SheetJoystickAnswers(IDIGameCntrlPropSheet* sheet) {
+    return DeviceAnswers(SheetDevice(sheet));
+}
+
+JoystickPoll PollSheetJoystick(IDIGameCntrlPropSheet* sheet, DIJOYSTATE* state) {
+    IDirectInputDevice2A* device = SheetDevice(sheet);
+    JoystickPoll poll = {device != nullptr, DeviceAnswers(device), false};
     if (poll.connected) {
         // Read aside: the caller's record keeps the last valid reading, and
         // other success codes do not promise a complete one.

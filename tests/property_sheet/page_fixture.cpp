@@ -9,17 +9,7 @@
 
 #include "property_sheet/page_table.h"
 #include "property_sheet/resources/padscope_resources.h"
-
-namespace {
-
-// The About page's template, shown with a procedure that does nothing.
-constexpr WORD kInertTemplate = 112;
-
-INT_PTR CALLBACK InertPage(HWND, UINT, WPARAM, LPARAM) {
-    return FALSE;
-}
-
-}  // namespace
+#include "support/sheet_with_one_page.h"
 
 void PageTest::SetUp() {
     SheetDeviceTest::SetUp();
@@ -38,20 +28,7 @@ void PageTest::TearDown() {
 void PageTest::OpenPage(int row) {
     DIGCPAGEINFO* descriptions = nullptr;
     ASSERT_EQ(S_OK, IDIGameCntrlPropSheet_GetPageInfo(sheet_->get(), &descriptions));
-    const DIGCPAGEINFO& description = descriptions[row];
-    std::vector<PROPSHEETPAGEA> pages(2);
-    for (PROPSHEETPAGEA& page : pages) {
-        page = {};
-        page.dwSize = sizeof page;
-        page.dwFlags = PSP_DEFAULT;
-        page.hInstance = description.hInstance;
-    }
-    pages[0].pszTemplate = reinterpret_cast<LPCSTR>(description.lpwszTemplate);
-    pages[0].pfnDlgProc = description.fpPageProc;
-    pages[0].lParam = description.lParam;
-    pages[1].pszTemplate = MAKEINTRESOURCEA(kInertTemplate);
-    pages[1].pfnDlgProc = InertPage;
-    frame_ = simwin::OpenPropertySheet(pages.data(), static_cast<UINT>(pages.size()));
+    frame_ = test_support::OpenSheetWithOnePage(descriptions[row]);
     ASSERT_NE(nullptr, frame_);
     page_ = simwin::PropertySheetPageWindow(frame_, 0);
     ASSERT_NE(nullptr, page_);
