@@ -3,7 +3,9 @@
 # host (with the simulated platform) and for Windows x64 and x86, then plays
 # the effect lab's demo through the driver of each model in real time, with
 # its report log and motor plot, captures the four tabs of each model's
-# property sheet with the sheet viewer (under Wine, on a virtual display),
+# property sheet with the sheet viewer (under Wine, on a virtual display)
+# with a stand-in controller of the model attached and held off centre, and
+# the controller's window with its motors run by the Vibration Test page,
 # and lists what was built and written.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -30,10 +32,13 @@ for model in s t; do
         --plot "out/demo_$model.png"
 done
 
+# Both sticks off centre, three buttons and the hat at 45 degrees: every
+# indicator of the pages shows something.
+reading=x=200,y=60,z=30,rz=220,buttons=1+4+9,hat=4500
 for model in s t; do
     echo
-    echo "=== Property sheet viewer, model ${model^^}"
-    scripts/padscope-view.sh --model "$model" --screenshots out
+    echo "=== Property sheet viewer, model ${model^^}, with a controller attached"
+    scripts/padscope-view.sh --model "$model" --controller --reading "$reading" --screenshots out
 done
 
 echo
@@ -42,4 +47,4 @@ ls -1 build/host/lib/librumbix_*.so build/host/lib/libpadscope_*.so build/host/b
     build/win64/bin/padscope-view.exe \
     build/win32/bin/*.dll | sed 's/^/  /'
 echo "Written:"
-ls -1 out/demo_* out/[st]-[1-4]-*.png | sed 's/^/  /'
+ls -1 out/demo_* out/[st]-[1-4]-*.png out/[st]-controller.png | sed 's/^/  /'

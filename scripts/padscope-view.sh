@@ -4,12 +4,18 @@
 # its own, on the user's display, or on a virtual one (Xvfb) for pictures.
 #
 #   scripts/padscope-view.sh [--model s|t] [--id N] [--tab 1..4]
-#                            [--screenshots DIR]
+#                            [--screenshots DIR] [--controller [--reading LIST]]
 #
 # The options are the viewer's own. Without --screenshots the sheet stays
 # open until it is closed (this needs $DISPLAY); with --screenshots DIR each
 # tab is shown in turn and saved as DIR/<model>-<n>-<tab>.png, always on a
 # virtual display so that the pictures do not depend on the desktop.
+#
+# With --controller the viewer plugs a stand-in controller of the model in
+# as the sheet's joystick and opens its window beside the sheet; for that
+# run the runtime loads the stand-in DirectInput, HID and SetupAPI modules
+# beside the viewer instead of its own (a per-program DLL override that
+# only padscope-view.exe gets, and only while it runs with --controller).
 #
 # The first run builds the viewer if needed and creates the runtime in
 # build/win64/viewer-prefix: the install registry files imported, the
@@ -36,7 +42,9 @@ registrations=("$root"/install/rumbix_s.reg "$root"/install/rumbix_t.reg
 # it gets the runtime's name for it (the root directory is drive Z:).
 arguments=()
 screenshots=
+controller=
 while [ $# -gt 0 ]; do
+    [ "$1" = --controller ] && controller=yes
     if [ "$1" = --screenshots ] && [ $# -gt 1 ]; then
         mkdir -p "$2"
         screenshots=$(cd "$2" && pwd)
@@ -78,6 +86,27 @@ if [ ! -f "$stamp" ] || [ -n "$(find "$look" "${registrations[@]}" -newer "$stam
     done
     touch "$stamp"
 fi
+
+# The platform modules padscope-view.exe loads: the stand-ins beside it with
+# a controller, the runtime's own without. Changed only when the last run
+# wanted the other; a new runtime starts with the runtime's own.
+overrides_stamp=$prefix/.viewer-overrides
+wanted=${controller:+stand-in}
+wanted=${wanted:-runtime}
+if [ "$(cat "$overrides_stamp" 2>/dev/null)" != "$wanted" ]; then
+    if [ -n "$controller" ]; then
+        "$root"/tests/windows/run_in_wine.sh overrides "$viewer" >&2
+    else
+        overrides_file=$prefix/viewer-overrides.reg
+        printf 'REGEDIT4\n\n[-%s]\n' \
+            'HKEY_CURRENT_USER\Software\Wine\AppDefaults\padscope-view.exe\DllOverrides' \
+            >"$overrides_file"
+        "$loader" regedit /S "Z:${overrides_file//\//\\}" </dev/null ||
+            fail "regedit refused $overrides_file"
+    fi
+    echo "$wanted" >"$overrides_stamp"
+fi
+
 # A runtime server started without a display cannot open windows later:
 # every run starts its own and ends it with the program.
 "$server" -k 2>/dev/null || true

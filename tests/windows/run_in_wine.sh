@@ -14,6 +14,20 @@
 #   run_in_wine.sh display-stop          stops it
 #   run_in_wine.sh cleanup               stops the runtime's server and
 #                                        every program still in it
+#   run_in_wine.sh controllers-start <standin-controllers.exe>
+#   run_in_wine.sh controllers-stop <standin-controllers.exe>
+#                                        starts / stops the stand-in
+#                                        controllers' module (the .sys beside
+#                                        the program)
+#   run_in_wine.sh overrides <program.exe>...
+#                                        makes the runtime load dinput, hid
+#                                        and setupapi from beside the named
+#                                        programs (the stand-ins) instead of
+#                                        its own, for those programs only
+#   run_in_wine.sh run-with-controllers <program.exe> [args...]
+#   run_in_wine.sh run-with-controllers-on-display <program.exe> [args...]
+#                                        "overrides" for the program, then
+#                                        run / run-on-display
 #
 # Environment: WINEPREFIX (required), RUMBIX_WINE_LOADER (default
 # /usr/lib/wine/wine64), RUMBIX_WINE_SERVER (default /usr/lib/wine/wineserver64),
@@ -34,6 +48,45 @@ export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 unset DISPLAY WAYLAND_DISPLAY
 
 fail() { echo "run_in_wine.sh: $*" >&2; exit 1; }
+
+# Imports registry text (REGEDIT4) given on standard input into the runtime.
+import_registry_text() {
+    local file
+    file=$(mktemp "$WINEPREFIX/import.XXXXXX") || fail "no room for a registry file"
+    cat >"$file"
+    local status=0
+    "$loader" regedit /S "Z:${file//\//\\}" </dev/null || status=$?
+    rm -f "$file"
+    [ "$status" -eq 0 ] || fail "regedit refused $1"
+}
+
+# The platform modules the stand-ins replace. Some of the runtime's own
+# modules let a copy beside the program win unless told otherwise, so the
+# runtime is told to use its own for every program, and the stand-ins only
+# for the programs named by standin_overrides.
+readonly standin_modules="dinput hid setupapi"
+runtime_modules_first() {
+    {
+        printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\DllOverrides]\n'
+        for module in $standin_modules; do
+            printf '"%s"="builtin"\n' "$module"
+        done
+    } | import_registry_text "the runtime's own modules"
+}
+standin_overrides() {
+    [ -d "$WINEPREFIX" ] || fail "no runtime at $WINEPREFIX: run setup first"
+    {
+        printf 'REGEDIT4\n\n'
+        for program in "$@"; do
+            printf '[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s\\DllOverrides]\n' \
+                "$(basename "$program")"
+            for module in $standin_modules; do
+                printf '"%s"="native"\n' "$module"
+            done
+            printf '\n'
+        done
+    } | import_registry_text "the overrides"
+}
 
 # The virtual display of the run: its number and the X server's process id.
 display_file="$WINEPREFIX.display"
@@ -68,6 +121,15 @@ case "$command" in
         # client if cleanup never comes.
         "$server" -p60 </dev/null >/dev/null 2>&1 || fail "wineserver did not start"
         "$loader" wineboot -i </dev/null >/dev/null 2>&1 || fail "wineboot failed"
+        # The first start of a new runtime starts its services during the
+        # installation and then once more when it is over, each start waiting
+        # seconds for the one before and some timing out; a kernel driver
+        # started meanwhile never loads. A second start of the installed
+        # runtime starts them once, at once.
+        "$server" -k 2>/dev/null || true
+        "$server" -p60 </dev/null >/dev/null 2>&1 || fail "wineserver did not restart"
+        "$loader" wineboot </dev/null >/dev/null 2>&1 || fail "wineboot failed after the restart"
+        runtime_modules_first
         for file in "$@"; do
             # regedit reads the file by its Windows path; Z: is the root.
             "$loader" regedit /S "Z:${file//\//\\}" </dev/null || fail "regedit refused $file"
@@ -116,7 +178,27 @@ case "$command" in
     cleanup)
         "$server" -k 2>/dev/null || true
         ;;
+    controllers-start | controllers-stop)
+        [ $# -eq 1 ] || fail "$command needs the standin-controllers program"
+        [ -d "$WINEPREFIX" ] || fail "no runtime at $WINEPREFIX: run setup first"
+        exec "$loader" "$1" "${command#controllers-}" </dev/null
+        ;;
+    overrides)
+        [ $# -gt 0 ] || fail "overrides needs the programs"
+        standin_overrides "$@"
+        ;;
+    run-with-controllers)
+        [ $# -gt 0 ] || fail "run-with-controllers needs a program"
+        standin_overrides "$1"
+        exec "$loader" "$@" </dev/null
+        ;;
+    run-with-controllers-on-display)
+        [ $# -gt 0 ] || fail "run-with-controllers-on-display needs a program"
+        use_display || fail "no display at $display_file: run display-start before setup"
+        standin_overrides "$1"
+        exec "$loader" "$@" </dev/null
+        ;;
     *)
-        fail "usage: run_in_wine.sh setup <file.reg>... | run|run-on-display <program.exe> [args...] | cleanup | display-start | display-stop"
+        fail "usage: run_in_wine.sh setup <file.reg>... | run|run-on-display|run-with-controllers|run-with-controllers-on-display <program.exe> [args...] | overrides <program.exe>... | controllers-start|controllers-stop <standin-controllers.exe> | cleanup | display-start | display-stop"
         ;;
 esac

@@ -6,8 +6,8 @@ namespace sheet_viewer {
 
 const SheetModel* FindSheetModel(const char* letter) {
     static const SheetModel kModels[] = {
-        {'s', L"padscope_s.dll", ModelSSheetClass()},
-        {'t', L"padscope_t.dll", ModelTSheetClass()},
+        {'s', L"padscope_s.dll", ModelSProfile()},
+        {'t', L"padscope_t.dll", ModelTProfile()},
     };
     if (letter == nullptr || letter[0] == '\0' || letter[1] != '\0') {
         return nullptr;

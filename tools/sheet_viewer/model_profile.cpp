@@ -1,7 +1,7 @@
 // Built once per model (DEVICE_MODEL_S / DEVICE_MODEL_T), like the sheet
 // module itself. The profile headers define kModelProfile where they are
 // included, so each build keeps its model's profile in a namespace of its own
-// (SHEET_PROFILE_NAMESPACE) and defines the accessor SHEET_CLASS_FUNCTION.
+// (SHEET_PROFILE_NAMESPACE) and defines the accessor SHEET_PROFILE_FUNCTION.
 #include "profiles/device_model_profile.h"
 #include "tools/sheet_viewer/sheet_models.h"
 
@@ -11,8 +11,8 @@ namespace SHEET_PROFILE_NAMESPACE {
 #include "profiles/selected_model.h"
 }  // namespace SHEET_PROFILE_NAMESPACE
 
-GUID SHEET_CLASS_FUNCTION() {
-    return SHEET_PROFILE_NAMESPACE::kModelProfile.propertySheetClassId;
+const DeviceModelProfile& SHEET_PROFILE_FUNCTION() {
+    return SHEET_PROFILE_NAMESPACE::kModelProfile;
 }
 
 }  // namespace sheet_viewer
