@@ -92,8 +92,15 @@ void PlayDevice(EffectDriver* driver, DWORD index) {
     }
     entry.leftMotor = ToAccumulator(sums.left);
     entry.rightMotor = ToAccumulator(sums.right);
-    if (WriteMotorReport(driver, index) == static_cast<HRESULT>(ERROR_DEVICE_NOT_CONNECTED)) {
-        // Unplugged: a later tick reopens the stored path.
+    const auto unplugged = static_cast<HRESULT>(ERROR_DEVICE_NOT_CONNECTED);
+    if (WriteMotorReport(driver, index) != unplugged) {
+        return;
+    }
+    // The handle is dead. A controller taken out and put back since the
+    // last tick opens again at once, so its output resumes on this tick;
+    // one still out is looked for again by the next tick.
+    CloseConnection(entry);
+    if (EnsureConnected(entry) && WriteMotorReport(driver, index) == unplugged) {
         CloseConnection(entry);
     }
 }

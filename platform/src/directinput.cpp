@@ -190,6 +190,10 @@ HRESULT STDMETHODCALLTYPE JoyConfigAcquire(IDirectInputJoyConfig* This) {
     if (IsRetired(&self->refs)) {
         return E_FAIL;
     }
+    if (const HRESULT injected = InjectedFailure("IDirectInputJoyConfig_Acquire");
+        injected != S_OK) {
+        return injected;
+    }
     self->acquired = true;
     return DI_OK;
 }

@@ -318,6 +318,9 @@ HRESULT STDMETHODCALLTYPE DeviceAcquire(IDirectInputDevice2A* This) {
     if (IsRetired(&self->refs)) {
         return E_FAIL;
     }
+    if (const HRESULT injected = InjectedFailure("Acquire"); injected != S_OK) {
+        return injected;
+    }
     const InstancePresence presence = DirectInputInstancePresence(self->record->info.instance);
     std::lock_guard<std::mutex> lock(DeviceRecordsMutex());
     DirectInputDeviceInfo& info = self->record->info;
@@ -360,6 +363,9 @@ HRESULT STDMETHODCALLTYPE DeviceGetDeviceState(IDirectInputDevice2A* This, DWORD
     Device* self = FromInterface(This);
     if (IsRetired(&self->refs)) {
         return E_FAIL;
+    }
+    if (const HRESULT injected = InjectedFailure("GetDeviceState"); injected != S_OK) {
+        return injected;
     }
     const InstancePresence presence = DirectInputInstancePresence(self->record->info.instance);
     std::lock_guard<std::mutex> lock(DeviceRecordsMutex());
@@ -412,6 +418,9 @@ HRESULT STDMETHODCALLTYPE DevicePoll(IDirectInputDevice2A* This) {
     Device* self = FromInterface(This);
     if (IsRetired(&self->refs)) {
         return E_FAIL;
+    }
+    if (const HRESULT injected = InjectedFailure("Poll"); injected != S_OK) {
+        return injected;
     }
     std::lock_guard<std::mutex> lock(DeviceRecordsMutex());
     DirectInputDeviceInfo& info = self->record->info;

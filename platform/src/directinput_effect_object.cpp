@@ -324,6 +324,10 @@ HRESULT STDMETHODCALLTYPE EffectSetParameters(IDirectInputEffect* This, LPCDIEFF
     if (IsRetired(&self->refs)) {
         return E_FAIL;
     }
+    if (const HRESULT injected = InjectedFailure("IDirectInputEffect_SetParameters");
+        injected != S_OK) {
+        return injected;
+    }
     CapturedEffect captured{};
     HRESULT result = Capture(peff, dwFlags, &captured);
     std::lock_guard<std::mutex> lock(DeviceRecordsMutex());
@@ -352,6 +356,12 @@ HRESULT PlayCall(IDirectInputEffect* This, EffectCallKind kind, DWORD iterations
     Effect* self = FromInterface(This);
     if (IsRetired(&self->refs)) {
         return E_FAIL;
+    }
+    if (kind == EffectCallKind::Start) {
+        if (const HRESULT injected = InjectedFailure("IDirectInputEffect_Start");
+            injected != S_OK) {
+            return injected;
+        }
     }
     std::lock_guard<std::mutex> lock(DeviceRecordsMutex());
     EffectRecord& effect = *self->record;

@@ -5,8 +5,9 @@
 //  - Named events keep it in a POSIX shared-memory object whose name is
 //    derived from the event namespace and the event name, so every process
 //    of the machine that opens the same name shares one event. The object
-//    counts the handles open on it across processes; the last CloseHandle
-//    unlinks it, so a later CreateEventA of that name starts a fresh event.
+//    counts the handles open on it per process; the last CloseHandle of a
+//    living process unlinks it (handles of processes that died no longer
+//    count), so a later CreateEventA of that name starts a fresh event.
 //    A process that dies while holding the mutex does not wedge the others:
 //    the mutex is robust and the state stays usable.
 //
@@ -36,6 +37,8 @@
 
 #include "faults.h"
 #include "handle_table.h"
+#include "mutexes_internal.h"
+#include "process_handle_counts.h"
 #include "simwin/control.h"
 #include "simwin/kernel.h"
 
@@ -50,11 +53,11 @@ struct EventState {
     pthread_cond_t cond;
     uint32_t manual_reset;
     uint32_t signalled;
-    uint32_t open_count;  // named: handles open in all processes
-    uint32_t dead;        // named: the last handle closed, the name is unlinked
-    uint32_t waiters;     // auto-reset: threads blocked in a wait
-    uint32_t releases;    // auto-reset: SetEvents handed to blocked waiters
-    uint64_t generation;  // manual-reset: counts SetEvents
+    ProcessHandleCounts handles;  // named: handles open, per process
+    uint32_t dead;                // named: the last handle closed, the name is unlinked
+    uint32_t waiters;             // auto-reset: threads blocked in a wait
+    uint32_t releases;            // auto-reset: SetEvents handed to blocked waiters
+    uint64_t generation;          // manual-reset: counts SetEvents
 };
 
 void InitState(EventState* state, bool manual_reset, bool initial_state) {
@@ -74,7 +77,8 @@ void InitState(EventState* state, bool manual_reset, bool initial_state) {
 
     state->manual_reset = manual_reset ? 1 : 0;
     state->signalled = initial_state ? 1 : 0;
-    state->open_count = 1;
+    state->handles.Clear();
+    state->handles.Add();
     state->dead = 0;
     state->waiters = 0;
     state->releases = 0;
@@ -112,7 +116,8 @@ class Event : public KernelObject {
             return;
         }
         LockState(state_);
-        if (--state_->open_count == 0) {
+        state_->handles.Remove();
+        if (!state_->handles.AnyAlive()) {
             // Unlinking under the lock: a process that opened the old object
             // just before sees `dead` and creates a fresh one instead.
             state_->dead = 1;
@@ -341,9 +346,20 @@ std::shared_ptr<Event> OpenNamed(const std::string& event_name, bool manual_rese
             return nullptr;
         }
         LockState(state);
-        const bool dead = state->dead != 0;
-        if (!dead) {
-            ++state->open_count;
+        bool dead = state->dead != 0;
+        if (!dead && !state->handles.AnyAlive()) {
+            // Every holder died without closing it: the system would have
+            // closed their handles, so the event is gone and a fresh one
+            // takes the name.
+            state->dead = 1;
+            shm_unlink(shm_name.c_str());
+            dead = true;
+        }
+        if (!dead && !state->handles.Add()) {
+            UnlockState(state);
+            munmap(state, sizeof(EventState));
+            *error = ERROR_NOT_ENOUGH_MEMORY;
+            return nullptr;
         }
         UnlockState(state);
         if (dead) {
@@ -412,8 +428,17 @@ BOOL WINAPI ResetEvent(HANDLE hEvent) {
 }
 
 DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds) {
+    DWORD error = ERROR_SUCCESS;
+    if (simwin::detail::ShouldFail("WaitForSingleObject", &error)) {
+        SetLastError(error);
+        return WAIT_FAILED;
+    }
     auto event = LookupHandleAs<Event>(hHandle, ObjectKind::Event);
     if (event == nullptr) {
+        DWORD result = WAIT_FAILED;
+        if (simwin::detail::WaitForMutex(hHandle, dwMilliseconds, &result)) {
+            return result;
+        }
         SetLastError(ERROR_INVALID_HANDLE);
         return WAIT_FAILED;
     }

@@ -5,6 +5,7 @@
 // failing function runs.
 #include "faults.h"
 
+#include <map>
 #include <mutex>
 #include <vector>
 
@@ -21,11 +22,15 @@ struct ArmedFault {
 
 std::mutex g_mutex;
 std::vector<ArmedFault> g_faults;
+// Calls of each function that can be made to fail, so that a test can learn
+// which failures an operation could meet before arming them one by one.
+std::map<std::string, unsigned> g_calls;
 
 }  // namespace
 
 bool ShouldFail(const char* function, DWORD* error) {
     std::lock_guard<std::mutex> lock(g_mutex);
+    ++g_calls[function];
     bool fails = false;
     for (auto it = g_faults.begin(); it != g_faults.end();) {
         if (it->function == function && --it->remaining == 0) {
@@ -69,6 +74,16 @@ void FailAllocation(unsigned nth) {
 
 void ClearFaults() {
     detail::ClearAllFaults();
+}
+
+std::map<std::string, unsigned> FaultPointCalls() {
+    std::lock_guard<std::mutex> lock(detail::g_mutex);
+    return detail::g_calls;
+}
+
+void ResetFaultPointCalls() {
+    std::lock_guard<std::mutex> lock(detail::g_mutex);
+    detail::g_calls.clear();
 }
 
 }  // namespace simwin

@@ -1,5 +1,5 @@
-// The kernel handle table: maps HANDLE values to kernel objects (events and
-// files opened on devices). Objects are shared: a wait in progress keeps its
+// The kernel handle table: maps HANDLE values to kernel objects (events,
+// mutexes and files opened on devices). Objects are shared: a wait in progress keeps its
 // object alive even if another thread closes the handle meanwhile. Closing
 // the last reference runs the object's destructor, which does the
 // kind-specific teardown.
@@ -11,7 +11,7 @@
 
 namespace simwin::detail {
 
-enum class ObjectKind { Event, DeviceFile };
+enum class ObjectKind { Event, Mutex, DeviceFile };
 
 class KernelObject {
   public:

@@ -105,6 +105,10 @@ NTSTATUS WINAPI HidP_GetSpecificValueCaps(HIDP_REPORT_TYPE ReportType, USAGE Usa
                                           USHORT LinkCollection, USAGE Usage,
                                           PHIDP_VALUE_CAPS ValueCaps, PUSHORT ValueCapsLength,
                                           PHIDP_PREPARSED_DATA PreparsedData) {
+    DWORD error = ERROR_SUCCESS;
+    if (simwin::detail::ShouldFail("HidP_GetSpecificValueCaps", &error)) {
+        return HIDP_STATUS_INVALID_PREPARSED_DATA;
+    }
     _HIDP_PREPARSED_DATA description{};
     if (!simwin::detail::ReadToken(PreparsedData, &description)) {
         return HIDP_STATUS_INVALID_PREPARSED_DATA;

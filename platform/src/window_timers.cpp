@@ -17,6 +17,7 @@
 
 #include "simwin/kernel.h"
 #include "simwin/window_timers.h"
+#include "faults.h"
 #include "window_internal.h"
 
 namespace simwin::detail {
@@ -58,6 +59,11 @@ void ResetWindowTimers() {
 extern "C" {
 
 UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc) {
+    DWORD error = ERROR_SUCCESS;
+    if (simwin::detail::ShouldFail("SetTimer", &error)) {
+        SetLastError(error);
+        return 0;
+    }
     if (hWnd == nullptr || simwin::detail::RequireWindow(hWnd) == nullptr) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;

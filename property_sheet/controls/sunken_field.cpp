@@ -9,26 +9,43 @@ void PaintSunkenField(HDC dc, int width, int height) {
     HPEN innerLight = CreatePen(PS_SOLID, 1, RGB(241, 239, 226));
     HBRUSH field = CreateSolidBrush(RGB(255, 255, 255));
 
-    HGDIOBJ previousPen = SelectObject(dc, outerShadow);
+    // A pen that could not be made is skipped: its lines take the pen before
+    // it. The context's own pen is what the first selection that took gave
+    // back, and it goes back in before our pens are deleted, since a pen
+    // still selected cannot be deleted and would be lost on every paint.
+    HGDIOBJ previousPen = nullptr;
+    auto usePen = [&](HPEN pen) {
+        if (pen == nullptr) {
+            return;
+        }
+        HGDIOBJ replaced = SelectObject(dc, pen);
+        if (previousPen == nullptr) {
+            previousPen = replaced;
+        }
+    };
+
+    usePen(outerShadow);
     MoveToEx(dc, 0, bottom, nullptr);
     LineTo(dc, 0, 0);
     LineTo(dc, right, 0);
-    SelectObject(dc, outerLight);
+    usePen(outerLight);
     LineTo(dc, right, bottom);
     LineTo(dc, 0, bottom);
 
-    SelectObject(dc, innerShadow);
+    usePen(innerShadow);
     MoveToEx(dc, 1, bottom - 1, nullptr);
     LineTo(dc, 1, 1);
     LineTo(dc, right - 1, 1);
-    SelectObject(dc, innerLight);
+    usePen(innerLight);
     LineTo(dc, right - 1, bottom - 1);
     LineTo(dc, 1, bottom - 1);
 
     RECT inside = {2, 2, width - 2, height - 2};
     FillRect(dc, &inside, field);
 
-    SelectObject(dc, previousPen);
+    if (previousPen != nullptr) {
+        SelectObject(dc, previousPen);
+    }
     DeleteObject(outerShadow);
     DeleteObject(outerLight);
     DeleteObject(innerShadow);

@@ -20,112 +20,22 @@
 #include "effect_driver/playback_lock.h"
 #include "profiles/selected_model.h"
 #include "support/driver_fixture.h"
+#include "support/random_effects.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 using test_support::TestController;
 
-constexpr DWORD kTypeCount = 12;
-constexpr DWORD kConstantForce = 0;
-constexpr DWORD kRampForce = 1;
-constexpr DWORD kFirstPeriodic = 2;
-constexpr DWORD kLastPeriodic = 6;
+using test_support::FillRandomEffect;
+using test_support::OwnedBlocks;
+using test_support::RandomUpdateFlags;
+using Record = test_support::RandomEffectRecord;
 
-// Every parameter DownloadEffect copies.
-constexpr DWORD kAllParameters = DIEP_DURATION | DIEP_SAMPLEPERIOD | DIEP_GAIN |
-                                 DIEP_TRIGGERBUTTON | DIEP_TRIGGERREPEATINTERVAL | DIEP_AXES |
-                                 DIEP_DIRECTION | DIEP_ENVELOPE | DIEP_TYPESPECIFICPARAMS;
-
-// An effect record with storage for its blocks; it points into itself, so it
-// is filled in place and never copied.
-struct Record {
-    DIEFFECT effect = {};
-    DWORD axes[2] = {};
-    LONG directions[2] = {};
-    DIENVELOPE envelope = {};
-    DICONSTANTFORCE constant = {};
-    DIRAMPFORCE ramp = {};
-    DIPERIODIC periodic = {};
-
-    Record() = default;
-    Record(const Record&) = delete;
-    Record& operator=(const Record&) = delete;
-};
-
-// A record of the given type as a game might download it: one or two axes,
-// Cartesian or polar, with or without envelope, finite or endless, the
-// type-specific block the type reads (types without a waveform get a
-// periodic block they ignore, or none).
-void FillRandom(Record& r, DWORD type, std::mt19937& rng) {
-    auto pick = [&rng](DWORD low, DWORD high) {
-        return std::uniform_int_distribution<DWORD>(low, high)(rng);
-    };
-    DIEFFECT& e = r.effect;
-    e = {};
-    e.dwSize = sizeof e;
-    e.cAxes = pick(1, 2);
-    // Now and then a coordinate flag the driver cannot interpret.
-    const DWORD coordinates = pick(0, 20);
-    e.dwFlags = coordinates < 10   ? DIEFF_CARTESIAN
-                : coordinates < 20 ? DIEFF_POLAR
-                                   : DIEFF_CARTESIAN | DIEFF_OBJECTIDS;
-    e.dwDuration = pick(0, 3) == 0 ? INFINITE : pick(20, 400) * 1000;
-    e.dwGain = pick(0, 10000);
-    for (DWORD i = 0; i < 2; ++i) {
-        r.axes[i] = (i << 8) | 2u;
-        r.directions[i] = static_cast<LONG>(pick(0, 36000)) - 9000;
-    }
-    e.rgdwAxes = r.axes;
-    e.rglDirection = r.directions;
-    r.envelope = {sizeof(DIENVELOPE), pick(0, 10000), pick(0, 300000), pick(0, 10000),
-                  pick(0, 300000)};
-    e.lpEnvelope = pick(0, 1) == 0 ? &r.envelope : nullptr;
-    if (type == kConstantForce) {
-        r.constant.lMagnitude = static_cast<LONG>(pick(0, 20000)) - 10000;
-        e.cbTypeSpecificParams = sizeof r.constant;
-        e.lpvTypeSpecificParams = &r.constant;
-    } else if (type == kRampForce) {
-        r.ramp = {static_cast<LONG>(pick(0, 20000)) - 10000,
-                  static_cast<LONG>(pick(0, 20000)) - 10000};
-        e.cbTypeSpecificParams = sizeof r.ramp;
-        e.lpvTypeSpecificParams = &r.ramp;
-    } else if (type <= kLastPeriodic || pick(0, 1) == 0) {
-        r.periodic = {pick(0, 10000), static_cast<LONG>(pick(0, 2000)) - 1000, pick(0, 35999),
-                      pick(0, 9) == 0 ? 0 : pick(10000, 500000)};
-        e.cbTypeSpecificParams = sizeof r.periodic;
-        e.lpvTypeSpecificParams = &r.periodic;
-    }
-}
-
-// Parameters an update sends: any mix, the axes and directions together or
-// neither, sometimes with a start or only checked (DIEP_NODOWNLOAD).
-DWORD RandomUpdateFlags(std::mt19937& rng) {
-    const DWORD optional[] = {DIEP_DURATION,
-                              DIEP_GAIN,
-                              DIEP_ENVELOPE,
-                              DIEP_TYPESPECIFICPARAMS,
-                              DIEP_AXES | DIEP_DIRECTION,
-                              DIEP_START,
-                              DIEP_SAMPLEPERIOD};
-    DWORD flags = 0;
-    for (DWORD flag : optional) {
-        if (rng() % 3 == 0) {
-            flags |= flag;
-        }
-    }
-    if (rng() % 25 == 0) {
-        flags |= DIEP_NODOWNLOAD;
-    }
-    return flags;
-}
-
-// Blocks the parameters of a slot own.
-size_t OwnedBlocks(const EffectSlot& slot) {
-    const EffectParameters& p = slot.parameters;
-    return (p.rgdwAxes != nullptr) + (p.rglDirection != nullptr) + (p.lpEnvelope != nullptr) +
-           (p.lpvTypeSpecificParams != nullptr);
-}
+constexpr DWORD kTypeCount = kEffectTypeCount;
+constexpr DWORD kFirstPeriodic = test_support::kRandomFirstPeriodic;
+constexpr DWORD kLastPeriodic = test_support::kRandomLastPeriodic;
+constexpr DWORD kAllParameters = test_support::kAllEffectParameters;
 
 class PlaybackConcurrency : public test_support::DriverFixture {
   protected:
@@ -225,7 +135,7 @@ TEST_F(PlaybackConcurrency, ApplicationThreadsAndTheTickLeaveNothingBehind) {
                 if (choice < 250) {
                     // A new effect, sometimes started at once.
                     const DWORD type = rng() % kTypeCount;
-                    FillRandom(record, type, rng);
+                    FillRandomEffect(record, type, rng);
                     DWORD created = 0;
                     const DWORD flags = kAllParameters | (rng() % 2 == 0 ? DIEP_START : 0);
                     result = IDirectInputEffectDriver_DownloadEffect(driver, device, type, &created,
@@ -239,7 +149,7 @@ TEST_F(PlaybackConcurrency, ApplicationThreadsAndTheTickLeaveNothingBehind) {
                 } else if (choice < 400) {
                     const DWORD type =
                         kFirstPeriodic + rng() % (kLastPeriodic - kFirstPeriodic + 1);
-                    FillRandom(record, type, rng);
+                    FillRandomEffect(record, type, rng);
                     DWORD updated = handle;
                     result = IDirectInputEffectDriver_DownloadEffect(
                         driver, device, type, &updated, &record.effect, RandomUpdateFlags(rng));
@@ -345,7 +255,7 @@ TEST_F(PlaybackConcurrency, ATickStuckOnASlowControllerKeepsTheStoreUnchanged) {
 
     Record record;
     std::mt19937 rng(7);
-    FillRandom(record, kFirstPeriodic, rng);
+    FillRandomEffect(record, kFirstPeriodic, rng);
     record.effect.dwFlags = DIEFF_CARTESIAN;
     DWORD kept = 0;
     ASSERT_EQ(S_OK, IDirectInputEffectDriver_DownloadEffect(iface(), 0, kFirstPeriodic, &kept,

@@ -1,4 +1,5 @@
 #include <poll.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -313,6 +314,11 @@ class Peer {
         }
     }
     void WriteLine() { EXPECT_EQ(write(in_, "\n", 1), 1); }
+    // Ends it at once: it closes nothing.
+    void Kill() {
+        kill(pid_, SIGKILL);
+        Exit();
+    }
     int Exit() {
         int status = 0;
         waitpid(pid_, &status, 0);
@@ -379,6 +385,32 @@ TEST_F(CrossProcessEventConcurrency, TheLastCloseInAnyProcessEndsTheEvent) {
     HANDLE fresh = Create(TRUE, FALSE, name);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
     EXPECT_EQ(WaitForSingleObject(fresh, 0), WAIT_TIMEOUT);
+}
+
+TEST_F(CrossProcessEventConcurrency, AKilledProcessHoldsNoHandles) {
+    const char* name = "Shared\\Killed";
+    Peer peer(name);
+    ASSERT_TRUE(peer.started());
+    EXPECT_EQ(peer.ReadLine(), "opened 0");
+    EXPECT_EQ(peer.ReadLine(), "held");
+    HANDLE ours = CreateEventA(nullptr, FALSE, TRUE, name);
+    ASSERT_NE(ours, nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+    peer.Kill();
+    EXPECT_EQ(WaitForSingleObject(ours, 0), WAIT_TIMEOUT) << "our handle keeps it as it was left";
+    CloseHandle(ours);
+    HANDLE fresh = Create(FALSE, TRUE, name);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS)) << "ours was the last live handle";
+    EXPECT_EQ(WaitForSingleObject(fresh, 0), WAIT_OBJECT_0);
+
+    // A process that dies as the only holder leaves nothing behind either.
+    Peer alone("Shared\\KilledAlone");
+    ASSERT_TRUE(alone.started());
+    EXPECT_EQ(alone.ReadLine(), "opened 0");
+    EXPECT_EQ(alone.ReadLine(), "held");
+    alone.Kill();
+    Create(FALSE, TRUE, "Shared\\KilledAlone");
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
 }
 
 }  // namespace

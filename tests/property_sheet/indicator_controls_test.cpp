@@ -3,6 +3,8 @@
 // invalidates.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "indicator_fixture.h"
 #include "property_sheet/controls/axes_control.h"
 #include "property_sheet/controls/lamp_control.h"
@@ -274,6 +276,27 @@ TEST_F(IndicatorControls, HatChangesInvalidateOnlyTheOldAndNewArrow) {
     SetPovDirection(parent_, 6, 9000, 100, 100);
     expectBoxes(invalidated(hat), {right});
     DestroyWindow(hat);
+}
+
+// A pen or brush that a paint cannot make costs that part of the drawing,
+// never a drawing object: one of ours left selected in the context could not
+// be deleted, and every later paint would lose another. (The fixture's Paint
+// checks that the paint gave back what it made.)
+TEST_F(IndicatorControls, APenOrBrushThatCannotBeMadeLosesNoDrawingObject) {
+    int id = 100;
+    for (const char* className : {"AxesControl", "RumbleControl", "PovControl", "LampControl"}) {
+        for (const char* function : {"CreatePen", "CreateSolidBrush"}) {
+            for (unsigned nth = 1; nth <= 6; ++nth) {
+                SCOPED_TRACE(std::string(className) + ", " + function + " #" + std::to_string(nth) +
+                             " fails");
+                HWND control = MakeControl(className, id++, 60, 60, "1");
+                simwin::FailCall(function, nth);
+                Paint(control);
+                simwin::ClearFaults();
+                DestroyWindow(control);
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // Nothing in the deliverables calls these.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,11 @@ void FailAllocation(unsigned nth);
 // fails (e.g. "CreateEventA" returns NULL with `error` as last error).
 void FailCall(const std::string& function, unsigned nth = 1, DWORD error = ERROR_GEN_FAILURE);
 void ClearFaults();
+// Calls of each function that FailCall can name, since the last
+// ResetFaultPointCalls: the failures an operation could meet. Reset and
+// ClearFaults leave the counts alone.
+std::map<std::string, unsigned> FaultPointCalls();
+void ResetFaultPointCalls();
 // Number of HeapAlloc blocks not yet freed.
 size_t LiveAllocations();
 

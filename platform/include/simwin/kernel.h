@@ -1,5 +1,5 @@
 // Kernel services: last error, interlocked counters, the process heap,
-// named events and waits, handles, Sleep and the tick count, and loading
+// named events, mutexes and waits, handles, Sleep and the tick count, and loading
 // modules. The simulated machine behind them is one per process.
 #pragma once
 
@@ -33,6 +33,13 @@ HANDLE WINAPI CreateEventA(LPSECURITY_ATTRIBUTES lpEventAttributes, BOOL bManual
                            BOOL bInitialState, LPCSTR lpName);
 BOOL WINAPI SetEvent(HANDLE hEvent);
 BOOL WINAPI ResetEvent(HANDLE hEvent);
+// Mutexes: owned by one thread, recursive; a wait that finds the owner
+// thread gone owns the mutex and returns WAIT_ABANDONED. Named ones are
+// shared between processes of the same machine.
+HANDLE WINAPI CreateMutexA(LPSECURITY_ATTRIBUTES lpMutexAttributes, BOOL bInitialOwner,
+                           LPCSTR lpName);
+BOOL WINAPI ReleaseMutex(HANDLE hMutex);
+// Waits on an event or a mutex.
 DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
 BOOL WINAPI CloseHandle(HANDLE hObject);
 
